@@ -1,0 +1,419 @@
+#include "app/DornithForm.h"
+
+#include <iterator>
+#include <span>
+#include <string>
+#include <type_traits>
+
+#include "app/ProductKey.h"
+#include "support/Captions.h"
+#include "support/CustomRegistry.h"
+#include "support/SystemFont.h"
+#include "support/WindowsVersion.h"
+
+TKVMainForm* KVMainForm = nullptr;
+
+namespace {
+
+using F = TKVMainForm;
+
+constexpr wchar_t InstalledVersion[] = L"2.7.29.2013";
+
+// ---- The three lists ----
+
+struct ListItemRow {
+    const wchar_t* Text;
+    int Image;            // image and selected image alike
+    int VersionCode = -1; // WindowsCombo only: the Windows version code the position stands for
+};
+
+// Position in the list = index of the row.
+const ListItemRow WindowsList[] = {
+    {L"  Microsoft \u00AE Windows 8", 0, 6},
+    {L"  Microsoft \u00AE Windows 7", 0, 5},
+    {L"  Microsoft \u00AE Windows Vista", 0, 3},
+    {L"  Microsoft \u00AE Windows XP", 0, 1},
+    {L"  Microsoft \u00AE Windows Server 2012", 1, 7},
+    {L"  Microsoft \u00AE Windows Server 2008", 1, 4},
+    {L"  Microsoft \u00AE Windows Server 2003", 1, 2},
+    {L"  Microsoft \u00AE Windows Server 2000", 1, 0},
+};
+
+const ListItemRow ProcessorList[] = {
+    {L"  Intel \u00AE Processor", 0},
+    {L"  AMD \u00AE Processor", 0},
+    {L"  VIA \u00AE Processor", 0},
+};
+
+const ListItemRow ModemList[] = {
+    {L"  Cable | DSL | Wi-Fi", 0},
+    {L"  Verizon FiOS | Wi-Fi", 0},
+    {L"  Dial-up 56k", 0},
+    {L"  Satellite", 0},
+    {L"  Android | iPhone | Windows Phone | BlackBerry", 0},
+    {L"  LTE | 4G | 3G | 2G | Edge Modem", 0},
+    {L"  Local Area Network", 0},
+    {L"  ISDN", 0},
+    {L"  T1 | T3 | OC3 | OC12+", 0},
+};
+
+struct ComboListRow {
+    const wchar_t* Combo;
+    std::span<const ListItemRow> Items;
+};
+const ComboListRow ComboLists[] = {
+    {L"WindowsCombo", WindowsList},
+    {L"ProcessorCombo", ProcessorList},
+    {L"ModemCombo", ModemList},
+};
+
+// The position that shows a Windows version code; a release the list does
+// not know shows the first entry.
+int WindowsListPosition(int versionCode) {
+    for (size_t i = 0; i < std::size(WindowsList); ++i)
+        if (WindowsList[i].VersionCode == versionCode) return static_cast<int>(i);
+    return 0;
+}
+
+// Processor makers by a word of the processor's name, tested in this order.
+struct ProcessorMakerRow {
+    const wchar_t* NamePart; // lower case
+    int Position;            // in ProcessorList
+};
+constexpr ProcessorMakerRow ProcessorMakers[] = {
+    {L"intel", 0},
+    {L"amd", 1},
+    {L"via", 2},
+};
+constexpr int UnknownProcessorPosition = 0;
+
+constexpr wchar_t ProcessorKey[] = L"\\HARDWARE\\DESCRIPTION\\System\\CentralProcessor\\0\\";
+constexpr wchar_t ProcessorNameValue[] = L"ProcessorNameString";
+
+int DetectProcessorType() {
+    const std::wstring name =
+        AsciiLower(ReadRegString(HKEY_LOCAL_MACHINE, ProcessorKey, ProcessorNameValue, L"", false));
+    for (const ProcessorMakerRow& maker : ProcessorMakers)
+        if (name.find(maker.NamePart) != std::wstring::npos) return maker.Position;
+    return UnknownProcessorPosition;
+}
+
+// ---- The layout ----
+
+using Handler = void (TKVMainForm::*)(TComponent*);
+// Creates a component owned by the form and keeps it in the form's field of that name.
+using Maker = TComponent& (*)(TKVMainForm&, const wchar_t*);
+
+template <auto Field> TComponent& Make(TKVMainForm& form, const wchar_t* name) {
+    using T = std::remove_pointer_t<std::remove_cvref_t<decltype(form.*Field)>>;
+    T& component = form.Create<T>(name);
+    form.*Field = &component;
+    return component;
+}
+
+struct FontSpec {
+    const wchar_t* Name;
+    int Height;
+    TFontStyles Style;
+    TColor Color;
+};
+const FontSpec HeadingFont{L"Tahoma", -13, fsBold, clGray};
+const FontSpec LinkFont{L"Tahoma", -11, 0, clBlack};
+const FontSpec NavFont{L"Tahoma", -11, fsBold, clWhite};
+const FontSpec NavPlainFont{L"Tahoma", -11, 0, clWhite};
+const FontSpec StrongFont{L"Tahoma", -11, fsBold, clWindowText};
+const FontSpec DescriptionFont{L"Tahoma", -11, 0, clGray};
+
+struct EventSet {
+    Handler OnClick;
+    Handler OnMouseEnter;
+    Handler OnMouseLeave;
+};
+const EventSet Nav1Events{&F::NavButton1Click, &F::NavButtonMouseEnter, &F::NavButtonMouseLeave};
+const EventSet Nav2Events{&F::NavButton2Click, &F::NavButtonMouseEnter, &F::NavButtonMouseLeave};
+const EventSet Nav3Events{&F::NavButton3Click, &F::NavButtonMouseEnter, &F::NavButtonMouseLeave};
+const EventSet Nav4Events{&F::NavButton4Click, &F::NavButtonMouseEnter, &F::NavButtonMouseLeave};
+const EventSet HelpLinkEvents{&F::HelpFilePopupClick, &F::LabelMouseEnter, &F::LabelMouseLeave};
+const EventSet SupportLinkEvents{&F::NavButton3Click, &F::LabelMouseEnter, &F::LabelMouseLeave};
+const EventSet HomeLinkEvents{&F::NavButton2Click, &F::LabelMouseEnter, &F::LabelMouseLeave};
+const EventSet AboutLinkEvents{&F::NavButton4Click, &F::LabelMouseEnter, &F::LabelMouseLeave};
+const EventSet UpdatesEvents{&F::UpdatesButtonClick, nullptr, nullptr};
+const EventSet RestoreEvents{&F::RestoreButtonClick, nullptr, nullptr};
+const EventSet GoEvents{&F::GoButtonClick, nullptr, nullptr};
+
+enum Option : unsigned {
+    Transparent = 1u << 0,   // label: the parent shows through
+    CenterLayout = 1u << 1,  // label: Layout tlCenter
+    RightJustify = 1u << 2,  // label: Alignment taRightJustify
+    FixedWrap = 1u << 3,     // label: AutoSize False, WordWrap True
+    NoAccelChar = 1u << 4,   // label: ShowAccelChar False
+    WindowColor = 1u << 5,   // Color clWindow
+    Stretch = 1u << 6,       // image: scaled to its bounds
+    HandCursor = 1u << 7,    // Cursor crHandPoint
+    NoBevel = 1u << 8,       // panel: BevelOuter bvNone
+    OwnBackground = 1u << 9, // panel: ParentBackground False
+    TopLine = 1u << 10,      // bevel: Shape bsTopLine
+    RightLine = 1u << 11,    // bevel: Shape bsRightLine
+    DefaultButton = 1u << 12,
+    Disabled = 1u << 13,
+    Shield = 1u << 14,       // button: ElevationRequired
+    DropDownList = 1u << 15, // combo box: Style csExDropDownList
+};
+
+struct LayoutRow {
+    Maker Make;
+    const wchar_t* Name;
+    const wchar_t* Parent; // nullptr: the window itself
+    int Left, Top, Width, Height; // a label with no width and height sizes itself to its text
+    const FontSpec* Font;         // nullptr: the parent's font
+    unsigned Options;
+    const wchar_t* Source; // the picture of an image; the image list of a combo box
+    int TabOrder;          // windowed controls
+    const EventSet* Events;
+};
+
+// Graphic controls paint in this order, a later one over an earlier one.
+// clang-format off
+const LayoutRow MainFormLayout[] = {
+    // component                    name                       parent            Left Top  W    H    font              options                                   source            tab events
+    {Make<&F::BackgroundImage>,       L"BackgroundImage",       nullptr,          0,   0,   764, 500, nullptr,          Stretch,                                  L"BACKGROUND_PNG", -1, nullptr},
+    {Make<&F::TopLogoImage>,          L"TopLogoImage",          nullptr,          8,   16,  400, 50,  nullptr,          Stretch,                                  L"TOPLOGO_PNG",   -1, nullptr},
+    {Make<&F::NavButton1>,            L"NavButton1",            nullptr,          672, 16,  78,  27,  nullptr,          Stretch | HandCursor,                     L"NAV1_PNG",      -1, &Nav1Events},
+    {Make<&F::NavLabel2>,             L"NavLabel2",             nullptr,          16,  98,  0,   0,   &HeadingFont,     Transparent | CenterLayout,               nullptr,          -1, nullptr},
+    {Make<&F::LinkLabel4>,            L"LinkLabel4",            nullptr,          16,  135, 0,   0,   &LinkFont,        Transparent | CenterLayout | HandCursor,  nullptr,          -1, &HelpLinkEvents},
+    {Make<&F::LinkLabel5>,            L"LinkLabel5",            nullptr,          16,  165, 0,   0,   &LinkFont,        Transparent | CenterLayout | HandCursor,  nullptr,          -1, &SupportLinkEvents},
+    {Make<&F::LinkLabel6>,            L"LinkLabel6",            nullptr,          16,  195, 0,   0,   &LinkFont,        Transparent | CenterLayout | HandCursor,  nullptr,          -1, &HomeLinkEvents},
+    {Make<&F::LinkLabel7>,            L"LinkLabel7",            nullptr,          16,  251, 0,   0,   &LinkFont,        Transparent | CenterLayout | HandCursor,  nullptr,          -1, &AboutLinkEvents},
+    {Make<&F::NavButton2>,            L"NavButton2",            nullptr,          471, 58,  85,  27,  nullptr,          Stretch | HandCursor,                     L"NAV2_PNG",      -1, &Nav2Events},
+    {Make<&F::NavButton3>,            L"NavButton3",            nullptr,          556, 58,  108, 27,  nullptr,          Stretch | HandCursor,                     L"NAV3_PNG",      -1, &Nav3Events},
+    {Make<&F::NavButton4>,            L"NavButton4",            nullptr,          664, 58,  99,  27,  nullptr,          Stretch | HandCursor,                     L"NAV4_PNG",      -1, &Nav4Events},
+    {Make<&F::NavStatic2>,            L"NavStatic2",            nullptr,          502, 64,  0,   0,   &NavFont,         Transparent | HandCursor,                 nullptr,          -1, &Nav2Events},
+    {Make<&F::NavStatic3>,            L"NavStatic3",            nullptr,          587, 64,  0,   0,   &NavFont,         Transparent | HandCursor,                 nullptr,          -1, &Nav3Events},
+    {Make<&F::NavStatic4>,            L"NavStatic4",            nullptr,          695, 64,  0,   0,   &NavFont,         Transparent | HandCursor,                 nullptr,          -1, &Nav4Events},
+    {Make<&F::NavStatic1>,            L"NavStatic1",            nullptr,          701, 22,  0,   0,   &NavPlainFont,    Transparent | HandCursor,                 nullptr,          -1, &Nav1Events},
+    {Make<&F::MainPanel>,             L"MainPanel",             nullptr,          182, 91,  582, 388, nullptr,          NoBevel | WindowColor | OwnBackground,    nullptr,           0, nullptr},
+    {Make<&F::VersionInstalledLabel>, L"VersionInstalledLabel", L"MainPanel",     16,  336, 0,   0,   &StrongFont,      Transparent | CenterLayout,               nullptr,          -1, nullptr},
+    {Make<&F::SoftwareLastUpdateLabel>, L"SoftwareLastUpdateLabel", L"MainPanel", 16,  355, 0,   0,   nullptr,          WindowColor | Transparent | CenterLayout, nullptr,          -1, nullptr},
+    {Make<&F::LineSeparator2>,        L"LineSeparator2",        L"MainPanel",     16,  315, 536, 5,   nullptr,          TopLine,                                  nullptr,          -1, nullptr},
+    {Make<&F::OSVersionLabel>,        L"OSVersionLabel",        L"MainPanel",     16,  76,  0,   0,   nullptr,          WindowColor | Transparent | CenterLayout, nullptr,          -1, nullptr},
+    {Make<&F::ProcessorTypeLabel>,    L"ProcessorTypeLabel",    L"MainPanel",     16,  128, 0,   0,   nullptr,          WindowColor | Transparent | CenterLayout, nullptr,          -1, nullptr},
+    {Make<&F::SpeedLabel>,            L"SpeedLabel",            L"MainPanel",     16,  231, 0,   0,   nullptr,          WindowColor | Transparent | CenterLayout, nullptr,          -1, nullptr},
+    {Make<&F::FastLabel>,             L"FastLabel",             L"MainPanel",     33,  292, 0,   0,   nullptr,          0,                                        nullptr,          -1, nullptr},
+    {Make<&F::LineSeparator1>,        L"LineSeparator1",        L"MainPanel",     360, 102, 2,   183, nullptr,          RightLine,                                nullptr,          -1, nullptr},
+    // Its right edge, 304 + 3, stays where it is while the text grows leftwards.
+    {Make<&F::FasterLabel>,           L"FasterLabel",           L"MainPanel",     304, 292, 3,   0,   nullptr,          RightJustify,                             nullptr,          -1, nullptr},
+    {Make<&F::ModemTypeLabel>,        L"ModemTypeLabel",        L"MainPanel",     16,  180, 0,   0,   nullptr,          WindowColor | Transparent | CenterLayout, nullptr,          -1, nullptr},
+    {Make<&F::UpdatesButton>,         L"UpdatesButton",         L"MainPanel",     400, 336, 154, 33,  nullptr,          Shield,                                   nullptr,           6, &UpdatesEvents},
+    {Make<&F::BenefitsPanel>,         L"BenefitsPanel",         L"MainPanel",     0,   0,   582, 65,  nullptr,          NoBevel | OwnBackground,                  nullptr,           7, nullptr},
+    {Make<&F::BenefitsDescription>,   L"BenefitsDescription",   L"BenefitsPanel", 16,  25,  550, 36,  &DescriptionFont, FixedWrap | NoAccelChar | Transparent | CenterLayout, nullptr, -1, nullptr},
+    {Make<&F::BenefitsLabel>,         L"BenefitsLabel",         L"BenefitsPanel", 16,  6,   0,   0,   &StrongFont,      Transparent | CenterLayout,               nullptr,          -1, nullptr},
+    {Make<&F::WindowsCombo>,          L"WindowsCombo",          L"MainPanel",     16,  95,  309, 22,  nullptr,          DropDownList,                             L"ImageList1",     2, nullptr},
+    {Make<&F::ProcessorCombo>,        L"ProcessorCombo",        L"MainPanel",     16,  147, 309, 22,  nullptr,          DropDownList,                             L"ImageList2",     3, nullptr},
+    {Make<&F::SpeedTrackBar>,         L"SpeedTrackBar",         L"MainPanel",     16,  246, 309, 44,  nullptr,          0,                                        nullptr,           5, nullptr},
+    {Make<&F::RestoreButton>,         L"RestoreButton",         L"MainPanel",     400, 171, 145, 25,  nullptr,          Disabled,                                 nullptr,           1, &RestoreEvents},
+    {Make<&F::GoButton>,              L"GoButton",              L"MainPanel",     400, 95,  145, 52,  &StrongFont,      DefaultButton,                            nullptr,           0, &GoEvents},
+    {Make<&F::ModemCombo>,            L"ModemCombo",            L"MainPanel",     16,  199, 309, 22,  nullptr,          DropDownList,                             L"ImageList3",     4, nullptr},
+};
+// clang-format on
+
+struct TrackBarRow {
+    const wchar_t* Name;
+    int Min, Max, PageSize, Position;
+    TTickMark TickMarks;
+    int ThumbLength;
+};
+const TrackBarRow TrackBars[] = {
+    {L"SpeedTrackBar", 0, 1, 1, 0, TTickMark::tmBoth, 26},
+};
+
+// The popup menu under the "Help" image.
+struct MenuItemRow {
+    Maker Make;
+    const wchar_t* Name;
+    const wchar_t* Caption; // the items take their texts from the captions; "-" is a separator
+    Handler OnClick;
+};
+const MenuItemRow PopupMenuItems[] = {
+    {Make<&F::HelpFilePopup>, L"HelpFilePopup", L"", &F::HelpFilePopupClick},
+    {Make<&F::N1>, L"N1", L"-", nullptr},
+    {Make<&F::TechSupportPopup>, L"TechSupportPopup", L"", &F::NavButton3Click},
+};
+
+struct ImageListRow {
+    Maker Make;
+    const wchar_t* Name;
+    const wchar_t* Pictures[2]; // PNG resources of 16 x 16, in image order; nullptr: none
+};
+const ImageListRow ImageLists[] = {
+    {Make<&F::ImageList1>, L"ImageList1", {L"OSDESKTOP_PNG", L"OSSERVER_PNG"}},
+    {Make<&F::ImageList2>, L"ImageList2", {L"PROCESSOR_PNG", nullptr}},
+    {Make<&F::ImageList3>, L"ImageList3", {L"CONNECTION_PNG", nullptr}},
+};
+
+TNotifyEvent Bind(TKVMainForm& form, Handler handler) {
+    if (!handler) return nullptr;
+    return [&form, handler](TComponent* sender) { (form.*handler)(sender); };
+}
+
+void ApplyFont(TFont& font, const FontSpec& spec) {
+    font.SetName(spec.Name);
+    font.SetHeight(spec.Height);
+    font.SetStyle(spec.Style);
+    font.SetColor(spec.Color);
+}
+
+void PlaceControl(TKVMainForm& form, const LayoutRow& row, TControl& control, HMODULE module) {
+    const unsigned o = row.Options;
+    TWinControl* parent = &form;
+    if (row.Parent) parent = &dynamic_cast<TWinControl&>(*form.FindComponent(row.Parent));
+
+    if (auto* label = dynamic_cast<TLabel*>(&control)) {
+        if (o & FixedWrap) {
+            label->SetAutoSize(false);
+            label->SetWordWrap(true);
+        }
+        if (o & NoAccelChar) label->SetShowAccelChar(false);
+        if (o & Transparent) label->SetTransparent(true);
+        if (o & CenterLayout) label->SetLayout(TTextLayout::tlCenter);
+        if (o & RightJustify) label->SetAlignment(TAlignment::taRightJustify);
+    } else if (auto* image = dynamic_cast<TImage*>(&control)) {
+        image->SetStretch((o & Stretch) != 0);
+        if (row.Source) image->LoadFromResourceName(module, row.Source);
+    } else if (auto* bevel = dynamic_cast<TBevel*>(&control)) {
+        if (o & TopLine) bevel->SetShape(TBevelShape::bsTopLine);
+        if (o & RightLine) bevel->SetShape(TBevelShape::bsRightLine);
+    } else if (auto* panel = dynamic_cast<TPanel*>(&control)) {
+        if (o & NoBevel) panel->SetBevelOuter(TBevelCut::bvNone);
+        panel->SetParentBackground((o & OwnBackground) == 0);
+    } else if (auto* button = dynamic_cast<TButton*>(&control)) {
+        button->SetDefault((o & DefaultButton) != 0);
+        button->SetElevationRequired((o & Shield) != 0);
+    } else if (auto* combo = dynamic_cast<TComboBoxEx*>(&control)) {
+        combo->Style = (o & DropDownList) ? TComboBoxExStyle::csExDropDownList : TComboBoxExStyle::csExDropDown;
+        for (const ComboListRow& list : ComboLists)
+            if (SameTextAscii(list.Combo, row.Name))
+                for (const ListItemRow& item : list.Items) combo->AddItem(item.Text, item.Image, item.Image);
+    } else if (auto* trackBar = dynamic_cast<TTrackBar*>(&control)) {
+        for (const TrackBarRow& t : TrackBars) {
+            if (!SameTextAscii(t.Name, row.Name)) continue;
+            trackBar->SetMin(t.Min);
+            trackBar->SetMax(t.Max);
+            trackBar->SetPageSize(t.PageSize);
+            trackBar->SetPosition(t.Position);
+            trackBar->TickMarks = t.TickMarks;
+            trackBar->SetThumbLength(t.ThumbLength);
+        }
+    }
+
+    if (auto* windowed = dynamic_cast<TWinControl*>(&control)) windowed->TabOrder = row.TabOrder;
+    if (o & WindowColor) control.SetColor(clWindow);
+    if (o & Disabled) control.SetEnabled(false);
+    if (o & HandCursor) control.Cursor = crHandPoint;
+    if (row.Font) {
+        ApplyFont(control.Font, *row.Font);
+        control.SetParentFont(false);
+    }
+    control.SetParent(parent);
+    control.SetBounds(row.Left, row.Top, row.Width, row.Height);
+    if (row.Events) {
+        control.OnClick = Bind(form, row.Events->OnClick);
+        control.OnMouseEnter = Bind(form, row.Events->OnMouseEnter);
+        control.OnMouseLeave = Bind(form, row.Events->OnMouseLeave);
+    }
+}
+
+void BuildLayout(TKVMainForm& form) {
+    const HMODULE module = GetModuleHandleW(nullptr);
+    for (const LayoutRow& row : MainFormLayout)
+        PlaceControl(form, row, dynamic_cast<TControl&>(row.Make(form, row.Name)), module);
+
+    TPopupMenu& menu = form.Create<TPopupMenu>(L"PopupMenu");
+    form.PopupMenu = &menu;
+    menu.Alignment = TPopupAlignment::paRight;
+    menu.MenuAnimation = maTopToBottom;
+    menu.TrackButton = TTrackButton::tbLeftButton;
+    for (const MenuItemRow& row : PopupMenuItems) {
+        auto& item = dynamic_cast<TMenuItem&>(row.Make(form, row.Name));
+        item.Caption = row.Caption;
+        item.OnClick = Bind(form, row.OnClick);
+        menu.Add(item);
+    }
+
+    TApplicationEvents& events = form.Create<TApplicationEvents>(L"ApplicationEvents");
+    form.ApplicationEvents = &events;
+    events.OnShortCut = [&form](TWMKey& msg, bool& handled) { form.ApplicationEventsShortCut(msg, handled); };
+
+    for (const ImageListRow& row : ImageLists) {
+        auto& list = dynamic_cast<TImageList&>(row.Make(form, row.Name));
+        list.Width = 16;
+        list.Height = 16;
+        for (const wchar_t* picture : row.Pictures)
+            if (picture) list.AddPngResource(module, picture);
+    }
+    // The combo boxes name their image lists, which exist only now.
+    for (const LayoutRow& row : MainFormLayout)
+        if (auto* combo = dynamic_cast<TComboBoxEx*>(form.FindComponent(row.Name)); combo && row.Source)
+            combo->SetImages(dynamic_cast<TImageList*>(form.FindComponent(row.Source)));
+}
+
+} // namespace
+
+TKVMainForm::TKVMainForm(TComponent* owner) : TForm(owner) {
+    Name = L"KVMainForm";
+    BorderStyle = TFormBorderStyle::bsSingle;
+    BorderIcons = biSystemMenu | biMinimize;
+    SetClientSize(764, 500);
+    Position = TPosition::poScreenCenter;
+    SetColor(clBtnFace);
+    BuildLayout(*this);
+    OnCreate = [this](TComponent* sender) { FormCreate(sender); };
+}
+
+void TKVMainForm::FormCreate(TComponent* /*Sender*/) {
+    try {
+        SetDesktopFont(true);
+        ApplySystemFont(this);
+        ApplyCaptions(this);
+
+        std::wstring lastUpdated =
+            FormatStoredDate(ReadRegString(ProductKeyRoot, ProductKeyPath, ProductValue::UpdatedDate, L"", false));
+        if (lastUpdated.empty())
+            lastUpdated = FormatStoredDate(
+                ReadRegString(ProductKeyRoot, ProductKeyPath, ProductValue::InstalledDate, L"", false));
+
+        const int internetType = ReadRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::InternetType, 0, false);
+        int processorType = ReadRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::ProcessorType, -1, false);
+        const int speedSetting = ReadRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::SpeedSetting, 0, false);
+        const bool applied = ReadRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, false, false);
+
+        SoftwareLastUpdateLabel->SetCaption(SoftwareLastUpdateLabel->Caption() + lastUpdated);
+        VersionInstalledLabel->SetCaption(VersionInstalledLabel->Caption() + InstalledVersion);
+        WindowsCombo->SetItemIndex(WindowsListPosition(GetWindowsVersion()));
+        // Only an answer never stored is guessed; the guess is stored by "Optimize now".
+        if (processorType == -1) processorType = DetectProcessorType();
+        ProcessorCombo->SetItemIndex(processorType);
+        ModemCombo->SetItemIndex(internetType);
+        RestoreButton->SetEnabled(applied);
+        SpeedTrackBar->SetPosition(speedSetting);
+    } catch (...) {
+    }
+}
+
+int TKVMainForm::ConvertWindowsVersion(int WinVer) {
+    if (WinVer < 0 || WinVer >= static_cast<int>(std::size(WindowsList))) return -1;
+    return WindowsList[WinVer].VersionCode;
+}
+
+void TKVMainForm::GoButtonClick(TComponent* /*Sender*/) {}
+void TKVMainForm::RestoreButtonClick(TComponent* /*Sender*/) {}
+void TKVMainForm::UpdatesButtonClick(TComponent* /*Sender*/) {}
+void TKVMainForm::NavButton1Click(TComponent* /*Sender*/) {}
+void TKVMainForm::NavButton2Click(TComponent* /*Sender*/) {}
+void TKVMainForm::NavButton3Click(TComponent* /*Sender*/) {}
+void TKVMainForm::NavButton4Click(TComponent* /*Sender*/) {}
+void TKVMainForm::HelpFilePopupClick(TComponent* /*Sender*/) {}
+void TKVMainForm::NavButtonMouseEnter(TComponent* /*Sender*/) {}
+void TKVMainForm::NavButtonMouseLeave(TComponent* /*Sender*/) {}
+void TKVMainForm::LabelMouseEnter(TComponent* /*Sender*/) {}
+void TKVMainForm::LabelMouseLeave(TComponent* /*Sender*/) {}
+void TKVMainForm::ApplicationEventsShortCut(TWMKey& /*Msg*/, bool& /*Handled*/) {}

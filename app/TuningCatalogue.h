@@ -1,0 +1,289 @@
+// The tuning catalogue: the Windows registry values that "Optimize now" backs
+// up and tunes and that "Restore" puts back or removes, kept as data tables,
+// and the routines that apply and undo them.
+//
+// The tables are plain data without <windows.h>, so they can be checked and
+// compiled anywhere; only TuningCatalogue.cpp touches the registry.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+
+namespace Tuning {
+
+enum class Root : uint8_t { CurrentUser, LocalMachine };
+
+// One name per key of KeyTable, in the table's order.
+enum class Key : uint8_t {
+    WindowMetrics,
+    MemoryManagement,
+    PriorityControl,
+    CrashControl,
+    InternetSettings,
+    TcpipParameters,
+    Desktop,
+    InternetExplorerMain,
+    AutoComplete,
+    FileSystem,
+    ExplorerPolicies,
+    WindowsNtWindows,
+    Messenger,
+    SessionManager,
+    Psched,
+    BootOptimizeFunction,
+    P3Parameters,
+};
+
+struct KeyRow {
+    Key Id;
+    Root Hive;
+    const wchar_t* Path; // leading backslash; with or without a trailing one, it names the same key
+};
+
+// clang-format off
+inline constexpr KeyRow KeyTable[] = {
+    {Key::WindowMetrics,        Root::CurrentUser,  L"\\Control Panel\\Desktop\\WindowMetrics\\"},                               // K1
+    {Key::MemoryManagement,     Root::LocalMachine, L"\\System\\CurrentControlSet\\Control\\Session Manager\\Memory Management\\"}, // K2
+    {Key::PriorityControl,      Root::LocalMachine, L"\\System\\CurrentControlSet\\Control\\PriorityControl\\"},                 // K3
+    {Key::CrashControl,         Root::LocalMachine, L"\\System\\CurrentControlSet\\Control\\CrashControl\\"},                    // K4
+    {Key::InternetSettings,     Root::CurrentUser,  L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"},       // K5
+    {Key::TcpipParameters,      Root::LocalMachine, L"\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters"},                // K6
+    {Key::Desktop,              Root::CurrentUser,  L"\\Control Panel\\Desktop\\"},                                              // K7
+    {Key::InternetExplorerMain, Root::CurrentUser,  L"\\Software\\Microsoft\\Internet Explorer\\Main\\"},                        // K8
+    {Key::AutoComplete,         Root::CurrentUser,  L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoComplete\\"}, // K9
+    {Key::FileSystem,           Root::LocalMachine, L"\\System\\CurrentControlSet\\Control\\FileSystem\\"},                      // K10
+    {Key::ExplorerPolicies,     Root::LocalMachine, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer\\"},    // K11
+    {Key::WindowsNtWindows,     Root::LocalMachine, L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows\\"},            // K12
+    {Key::Messenger,            Root::LocalMachine, L"\\System\\CurrentControlSet\\Services\\Messenger\\"},                      // K13
+    {Key::SessionManager,       Root::LocalMachine, L"\\System\\CurrentControlSet\\Control\\Session Manager\\"},                 // K14
+    {Key::Psched,               Root::LocalMachine, L"\\Software\\Policies\\Microsoft\\Windows\\Psched"},                        // K15
+    {Key::BootOptimizeFunction, Root::LocalMachine, L"\\Software\\Microsoft\\Dfrg\\BootOptimizeFunction\\"},                     // K16
+    {Key::P3Parameters,         Root::LocalMachine, L"\\System\\CurrentControlSet\\Services\\P3\\Parameters\\"},                 // K17
+};
+// clang-format on
+
+enum class ValueType : uint8_t { String, Integer, Binary };
+
+// What a row writes, or for a backup what its read returns when the value
+// cannot be had. A binary value is that many zero bytes.
+struct ValueData {
+    ValueType Type;
+    const wchar_t* Text;
+    int32_t Number;
+    bool BySpeedRule;
+};
+
+constexpr ValueData Sz(const wchar_t* text) {
+    return {ValueType::String, text, 0, false};
+}
+constexpr ValueData Dword(int32_t number) {
+    return {ValueType::Integer, nullptr, number, false};
+}
+constexpr ValueData ZeroBytes(int32_t count) {
+    return {ValueType::Binary, nullptr, count, false};
+}
+constexpr ValueData DwordBySpeedRule() {
+    return {ValueType::Integer, nullptr, 0, true};
+}
+
+// Read from its Windows place and copied, same name and type, into the
+// product key, in this order.
+struct BackupRow {
+    Key Place;
+    const wchar_t* Name;
+    ValueData Default;
+};
+
+// clang-format off
+inline constexpr BackupRow BackupTable[] = {
+    {Key::WindowMetrics,    L"MinAnimate",                 Sz(L"1")},        // B1
+    {Key::MemoryManagement, L"DisablePagingExecutive",     Dword(0)},        // B2
+    {Key::MemoryManagement, L"LargeSystemCache",           Dword(0)},        // B3
+    {Key::PriorityControl,  L"Win32PrioritySeparation",    Dword(2)},        // B4
+    {Key::CrashControl,     L"AutoReboot",                 Dword(1)},        // B5
+    {Key::InternetSettings, L"MaxConnectionsPerServer",    Dword(2)},        // B6
+    {Key::InternetSettings, L"MaxConnectionsPer1_0Server", Dword(2)},        // B7
+    {Key::TcpipParameters,  L"KeepAliveTime",              Dword(7200000)},  // B8
+    {Key::TcpipParameters,  L"KeepAliveInterval",          Dword(1000)},     // B9
+};
+// clang-format on
+
+enum class Condition : uint8_t { Always, NotWindows2000, Broadband, ServerGroup, DesktopGroup };
+
+struct TunedValueRow {
+    Condition When;
+    Key Place;
+    const wchar_t* Name;
+    ValueData Data;
+};
+
+// In write order.
+// clang-format off
+inline constexpr TunedValueRow TunedValueTable[] = {
+    {Condition::Always,         Key::WindowMetrics,        L"MinAnimate",                 Sz(L"1")},           // W1
+    {Condition::Always,         Key::MemoryManagement,     L"DisablePagingExecutive",     Dword(0)},           // W2
+    {Condition::Always,         Key::MemoryManagement,     L"LargeSystemCache",           Dword(0)},           // W3
+    {Condition::Always,         Key::PriorityControl,      L"Win32PrioritySeparation",    Dword(1)},           // W4
+    {Condition::Always,         Key::CrashControl,         L"AutoReboot",                 Dword(1)},           // W5
+    {Condition::Always,         Key::Desktop,              L"SmoothScroll",               ZeroBytes(4)},       // W6
+    {Condition::Always,         Key::InternetExplorerMain, L"Use StyleSheets",            Sz(L"Yes")},         // W7
+    {Condition::Always,         Key::AutoComplete,         L"Append Completion",          Sz(L"Yes")},         // W8
+    {Condition::Always,         Key::FileSystem,           L"ContigFileAllocSize",        Dword(1536)},        // W9
+    {Condition::Always,         Key::ExplorerPolicies,     L"LinkResolveIgnoreLinkInfo",  Dword(0)},           // W10
+    {Condition::Always,         Key::ExplorerPolicies,     L"NoResolveSearch",            Dword(1)},           // W11
+    {Condition::Always,         Key::MemoryManagement,     L"IoPageLockLimit",            Dword(4096)},        // W12
+    {Condition::Always,         Key::CrashControl,         L"SendAlert",                  Dword(1)},           // W13
+    {Condition::Always,         Key::WindowsNtWindows,     L"NoPopUpsOnBoot",             Dword(1)},           // W14
+    {Condition::Always,         Key::WindowsNtWindows,     L"Error Mode",                 Dword(1)},           // W15
+    {Condition::Always,         Key::Messenger,            L"Start",                      Dword(4)},           // W16
+    {Condition::Always,         Key::InternetSettings,     L"MaxConnectionsPerServer",    DwordBySpeedRule()}, // W17
+    {Condition::Always,         Key::InternetSettings,     L"MaxConnectionsPer1_0Server", DwordBySpeedRule()}, // W18
+    {Condition::Always,         Key::TcpipParameters,      L"KeepAliveTime",              Dword(7200000)},     // W19
+    {Condition::Always,         Key::TcpipParameters,      L"KeepAliveInterval",          Dword(1000)},        // W20
+    {Condition::NotWindows2000, Key::SessionManager,       L"EnablePrefetcher",           Dword(1)},           // W21
+    {Condition::Broadband,      Key::TcpipParameters,      L"DefaultTTL",                 Dword(64)},          // W22
+    {Condition::Broadband,      Key::TcpipParameters,      L"EnablePMTUBHDetect",         Dword(0)},           // W23
+    {Condition::Broadband,      Key::TcpipParameters,      L"EnablePMTUDiscovery",        Dword(1)},           // W24
+    {Condition::Broadband,      Key::TcpipParameters,      L"SackOpts",                   Dword(1)},           // W25
+    {Condition::Broadband,      Key::TcpipParameters,      L"Tcp1323Opts",                Dword(3)},           // W26
+    {Condition::Broadband,      Key::TcpipParameters,      L"GlobalMaxTcpWindowSize",     Dword(256960)},      // W27
+    {Condition::Broadband,      Key::TcpipParameters,      L"TcpWindowSize",              Dword(256960)},      // W28
+    {Condition::Broadband,      Key::TcpipParameters,      L"TcpMaxDupAcks",              Dword(2)},           // W29
+    {Condition::Broadband,      Key::Psched,               L"NonBestEffortLimit",         Dword(50)},          // W30
+    {Condition::Broadband,      Key::Psched,               L"MaxOutstandingSends",        Dword(65535)},       // W31
+    {Condition::ServerGroup,    Key::SessionManager,       L"AutoChkTimeOut",             Dword(0)},           // W32
+    {Condition::DesktopGroup,   Key::BootOptimizeFunction, L"Enable",                     Sz(L"Y")},           // W33
+    {Condition::DesktopGroup,   Key::P3Parameters,         L"HackFlags",                  Dword(1)},           // W34
+};
+// clang-format on
+
+// Speed rule: the track bar's "Maximum Boost" allows more connections per server.
+inline constexpr int32_t BoostConnectionsPerServer = 4;
+inline constexpr int32_t MaximumBoostConnectionsPerServer = 8;
+constexpr int32_t ConnectionsPerServer(int speedPosition) {
+    return speedPosition > 0 ? MaximumBoostConnectionsPerServer : BoostConnectionsPerServer;
+}
+
+// Broadband rule: every connection position counts as broadband, no selection
+// (-1) included, except these ("  Dial-up 56k" and "  ISDN").
+inline constexpr int NarrowbandConnectionPositions[] = {2, 7};
+
+// Windows version codes: 0 Windows 2000, 1 XP, 2 Server 2003, 3 Vista,
+// 4 Server 2008, 5 Windows 7, 6 Windows 8, 7 Server 2012, -1 any other.
+// A set of codes is kept as bits, bit (code + 1).
+constexpr uint16_t Codes(std::initializer_list<int> codes) {
+    uint16_t bits = 0;
+    for (int code : codes)
+        bits = static_cast<uint16_t>(bits | (1u << (code + 1)));
+    return bits;
+}
+
+struct VersionGroupRow {
+    Condition Group;
+    uint16_t Members;
+};
+
+// clang-format off
+inline constexpr VersionGroupRow VersionGroupTable[] = {
+    {Condition::NotWindows2000, Codes({1, 2, 3, 4, 5, 6, 7, -1})},
+    {Condition::ServerGroup,    Codes({0, 2, 4, 7})},
+    {Condition::DesktopGroup,   Codes({1, 3, 5, 6})},
+};
+// clang-format on
+
+// Rows of BackupTable (write back, delete backups) or of TunedValueTable
+// (delete), numbered from 1 as labelled there, first to last inclusive.
+struct RowRange {
+    uint8_t First;
+    uint8_t Last;
+};
+constexpr RowRange Row(int row) {
+    return {static_cast<uint8_t>(row), static_cast<uint8_t>(row)};
+}
+constexpr RowRange Rows(int first, int last) {
+    return {static_cast<uint8_t>(first), static_cast<uint8_t>(last)};
+}
+
+enum class RestoreAction : uint8_t {
+    WriteBack,     // backup from the product key (or the row's default) to its Windows place
+    DeleteBackups, // the backups from the product key
+    Delete,        // a tuned value that has no backup, from its Windows place
+};
+
+struct RestoreRow {
+    RestoreAction Action;
+    RowRange Rows;
+    Condition When;
+};
+
+// clang-format off
+inline constexpr RestoreRow RestoreTable[] = {
+    {RestoreAction::WriteBack,     Row(1),       Condition::Always},         // R1  MinAnimate
+    {RestoreAction::WriteBack,     Row(2),       Condition::Always},         // R2  DisablePagingExecutive
+    {RestoreAction::WriteBack,     Row(3),       Condition::Always},         // R3  LargeSystemCache
+    {RestoreAction::WriteBack,     Row(4),       Condition::Always},         // R4  Win32PrioritySeparation
+    {RestoreAction::WriteBack,     Row(5),       Condition::Always},         // R5  AutoReboot
+    {RestoreAction::DeleteBackups, Rows(1, 5),   Condition::Always},         // R6
+    {RestoreAction::Delete,        Row(6),       Condition::Always},         // R7  SmoothScroll
+    {RestoreAction::Delete,        Row(7),       Condition::Always},         // R8  Use StyleSheets
+    {RestoreAction::Delete,        Row(8),       Condition::Always},         // R9  Append Completion
+    {RestoreAction::Delete,        Row(9),       Condition::Always},         // R10 ContigFileAllocSize
+    {RestoreAction::Delete,        Row(10),      Condition::Always},         // R11 LinkResolveIgnoreLinkInfo
+    {RestoreAction::Delete,        Row(11),      Condition::Always},         // R12 NoResolveSearch
+    {RestoreAction::Delete,        Row(12),      Condition::Always},         // R13 IoPageLockLimit
+    {RestoreAction::Delete,        Row(13),      Condition::Always},         // R14 SendAlert
+    {RestoreAction::Delete,        Row(14),      Condition::Always},         // R15 NoPopUpsOnBoot
+    {RestoreAction::Delete,        Row(15),      Condition::Always},         // R16 Error Mode
+    {RestoreAction::Delete,        Row(16),      Condition::Always},         // R17 Start (Messenger service)
+    {RestoreAction::WriteBack,     Row(6),       Condition::Always},         // R18 MaxConnectionsPerServer
+    {RestoreAction::WriteBack,     Row(7),       Condition::Always},         // R19 MaxConnectionsPer1_0Server
+    {RestoreAction::DeleteBackups, Rows(6, 7),   Condition::Always},         // R20
+    {RestoreAction::WriteBack,     Row(8),       Condition::Always},         // R21 KeepAliveTime
+    {RestoreAction::WriteBack,     Row(9),       Condition::Always},         // R22 KeepAliveInterval
+    {RestoreAction::DeleteBackups, Rows(8, 9),   Condition::Always},         // R23
+    {RestoreAction::Delete,        Row(21),      Condition::NotWindows2000}, // R24 EnablePrefetcher
+    {RestoreAction::Delete,        Rows(22, 31), Condition::Broadband},      // R25 the TCP/IP and packet scheduler values
+    {RestoreAction::Delete,        Row(32),      Condition::ServerGroup},    // R26 AutoChkTimeOut
+    {RestoreAction::Delete,        Rows(33, 34), Condition::DesktopGroup},   // R27 Enable, then HackFlags
+};
+// clang-format on
+
+// Codes outside -1..7 count as -1, any other release.
+bool InVersionGroup(Condition group, int versionCode);
+
+// Reads the position anew for each narrowband position it compares with, and
+// stops at the first match: the control is asked once or twice.
+bool IsBroadband(const std::function<int()>& connectionPosition);
+
+} // namespace Tuning
+
+// The main window's answers, read from its controls at the moment the
+// catalogue needs them. An unset callback reads as no selection (-1).
+struct TuningChoices {
+    std::function<int()> ConnectionPosition; // ModemCombo.ItemIndex
+    std::function<int()> SpeedPosition;      // SpeedTrackBar.Position
+};
+
+// The answers of the main window, stored as list positions in the product key.
+void StoreAnswers(int connectionPosition, int processorPosition, int speedPosition);
+
+// Whether the tuning stands applied, with its backups in the product key.
+bool ReadAppliedFlag();
+
+// Optimize now, after the progress steps; the caller reads the applied flag
+// before anything else and passes it in. Unless the tuning was already
+// applied, copies the nine Windows values it replaces into the product key;
+// only then sets the applied flag, so the flag never stands without its
+// backups; then writes the tuned values that the version code and the
+// choices select. Returns how many tuned values it wrote (21 to 33).
+int ApplyTuning(bool appliedBefore, int versionCode, const TuningChoices& choices);
+
+// Restore, after the progress steps; the caller leaves the applied flag alone.
+// Writes the nine backups (or their defaults) back to their Windows places,
+// deletes the tuned values that have no backup as the version code and the
+// choices shown now select them, then clears the applied flag and only then
+// the backups, so that an interruption leaves either the applied state with
+// its backups or the originals in place. Values go, keys stay. Returns how
+// many tuned values it deleted (11 to 24).
+int RestoreTuning(int versionCode, const TuningChoices& choices);

@@ -1,0 +1,23 @@
+// Decoded PNG artwork as 32-bit device-independent bitmaps, the form in which
+// GDI blends it (TImage) and image lists store it (TImageList).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Handles.h"
+#include "framework/PngDecoder.h"
+
+// The PNG held in an RCDATA resource of the module; empty when the resource
+// is missing or the picture does not decode.
+PngPicture LoadPngResource(HMODULE module, const std::wstring& name);
+
+enum class TAlphaForm { Premultiplied, Straight };
+
+// A top-down 32-bit DIB section of the picture. AlphaBlend wants premultiplied
+// colour; image lists premultiply themselves and want straight colour.
+UniqueGdiObject CreatePictureBitmap(const PngPicture& picture, TAlphaForm form);
+
+// Blends a premultiplied picture bitmap into Dest, stretched to fill it.
+void DrawPictureBitmap(HDC dc, HBITMAP bitmap, int width, int height, const RECT& dest);

@@ -1,0 +1,347 @@
+#include "framework/Forms.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "framework/StdCtrls.h"
+
+namespace {
+
+// Defined before Application so that it outlives the components the
+// application frees at exit.
+std::vector<TApplicationEvents*> applicationEvents;
+
+} // namespace
+
+TApplication Application;
+TScreen Screen;
+
+// ---- TForm ----
+
+TForm::TForm(TComponent* owner) : TWinControl(owner) {
+    SetVisible(false);
+    SetColor(clBtnFace);
+}
+
+TForm::~TForm() = default;
+
+void TForm::CreateParams(WindowParams& params) {
+    TWinControl::CreateParams(params);
+    params.style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS | (Enabled() ? 0 : WS_DISABLED);
+    params.exStyle = WS_EX_CONTROLPARENT;
+    switch (BorderStyle) {
+    case TFormBorderStyle::bsNone:
+        params.style |= WS_POPUP;
+        break;
+    case TFormBorderStyle::bsSingle:
+        params.style |= WS_CAPTION | WS_BORDER;
+        break;
+    case TFormBorderStyle::bsSizeable:
+        params.style |= WS_CAPTION | WS_THICKFRAME;
+        break;
+    case TFormBorderStyle::bsDialog:
+        params.style |= WS_CAPTION | WS_POPUP;
+        params.exStyle |= WS_EX_DLGMODALFRAME;
+        break;
+    }
+    if (BorderIcons & biSystemMenu) {
+        params.style |= WS_SYSMENU;
+        if (BorderStyle != TFormBorderStyle::bsDialog) {
+            if (BorderIcons & biMinimize) params.style |= WS_MINIMIZEBOX;
+            if (BorderIcons & biMaximize) params.style |= WS_MAXIMIZEBOX;
+        }
+    }
+    // With its own task bar button the main form is unowned; every other
+    // form stays above the main form.
+    const bool isMain = Application.MainForm() == this || !Application.MainForm();
+    if (isMain && Application.MainFormOnTaskBar) {
+        params.parent = nullptr;
+        params.exStyle |= WS_EX_APPWINDOW;
+    } else if (!isMain && Application.MainFormOnTaskBar) {
+        params.parent = Application.MainForm()->Handle();
+    } else {
+        params.parent = Application.Handle();
+    }
+    RECT r{0, 0, clientWidth_, clientHeight_};
+    AdjustWindowRectEx(&r, params.style, FALSE, params.exStyle);
+    params.x = Left();
+    params.y = Top();
+    params.width = r.right - r.left;
+    params.height = r.bottom - r.top;
+}
+
+void TForm::SetClientSize(int width, int height) {
+    clientWidth_ = width;
+    clientHeight_ = height;
+    Realign();
+    if (HandleAllocated()) {
+        HWND h = Handle();
+        RECT r{0, 0, width, height};
+        AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongPtrW(h, GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongPtrW(h, GWL_EXSTYLE)));
+        SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void TForm::SetDesktopFont(bool value) {
+    desktopFont_ = value;
+    if (value) Font.Assign(Screen.IconFont());
+}
+
+void TForm::AfterConstruction() {
+    Handle();
+    if (OnCreate) OnCreate(this);
+}
+
+void TForm::ApplyPosition() {
+    HWND h = Handle();
+    RECT window;
+    GetWindowRect(h, &window);
+    const int w = window.right - window.left, ht = window.bottom - window.top;
+    RECT area{};
+    if (Position == TPosition::poOwnerFormCenter && Application.MainForm() && Application.MainForm() != this &&
+        Application.MainForm()->HandleAllocated()) {
+        GetWindowRect(Application.MainForm()->Handle(), &area);
+    } else {
+        MONITORINFO mi{};
+        mi.cbSize = sizeof(mi);
+        POINT pt{0, 0};
+        GetMonitorInfoW(MonitorFromPoint(pt, MONITOR_DEFAULTTOPRIMARY), &mi);
+        area = mi.rcWork;
+    }
+    int x = area.left + ((area.right - area.left) - w) / 2;
+    int y = area.top + ((area.bottom - area.top) - ht) / 2;
+    // Keep the whole window on the monitor it lands on.
+    MONITORINFO mi{};
+    mi.cbSize = sizeof(mi);
+    RECT target{x, y, x + w, y + ht};
+    if (GetMonitorInfoW(MonitorFromRect(&target, MONITOR_DEFAULTTONEAREST), &mi)) {
+        if (x + w > mi.rcWork.right) x = mi.rcWork.right - w;
+        if (y + ht > mi.rcWork.bottom) y = mi.rcWork.bottom - ht;
+        if (x < mi.rcWork.left) x = mi.rcWork.left;
+        if (y < mi.rcWork.top) y = mi.rcWork.top;
+    }
+    SetWindowPos(h, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Position = TPosition::poDesigned;
+}
+
+void TForm::Show() {
+    if (Visible() && HandleAllocated() && IsWindowVisible(Handle())) {
+        SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+        return;
+    }
+    ShowingChanged(true);
+}
+
+void TForm::Hide() { ShowingChanged(false); }
+
+void TForm::ShowingChanged(bool showing) {
+    HWND h = Handle();
+    if (showing) {
+        if (Position != TPosition::poDesigned) ApplyPosition();
+        TControl::SetVisible(true);
+        if (OnShow) OnShow(this);
+        ShowWindow(h, SW_SHOWNORMAL);
+        UpdateWindow(h);
+    } else {
+        TControl::SetVisible(false);
+        ShowWindow(h, SW_HIDE);
+    }
+}
+
+void TForm::Close() {
+    if (modal_) {
+        if (ModalResult == mrNone) ModalResult = mrCancel;
+        return;
+    }
+    Hide();
+    if (Application.MainForm() == this) Application.Terminate();
+}
+
+TModalResult TForm::ShowModal() {
+    HWND self = Handle();
+    // Every other enabled window of the program waits while the form is open.
+    struct Collect {
+        HWND self;
+        std::vector<HWND> windows;
+        static BOOL CALLBACK Add(HWND hwnd, LPARAM lp) {
+            auto* c = reinterpret_cast<Collect*>(lp);
+            if (hwnd != c->self && IsWindowVisible(hwnd) && IsWindowEnabled(hwnd)) c->windows.push_back(hwnd);
+            return TRUE;
+        }
+    } collect{self, {}};
+    EnumThreadWindows(GetCurrentThreadId(), Collect::Add, reinterpret_cast<LPARAM>(&collect));
+    const std::vector<HWND>& disabled = collect.windows;
+    for (HWND h : disabled) EnableWindow(h, FALSE);
+
+    modal_ = true;
+    ModalResult = mrNone;
+    Show();
+    // The application's own handling, so its shortcut event sees this form's keys too.
+    while (ModalResult == mrNone && !Application.Terminated()) Application.HandleMessage();
+    modal_ = false;
+    for (HWND h : disabled) EnableWindow(h, TRUE);
+    Hide();
+    const TModalResult result = ModalResult;
+    ModalResult = mrNone;
+    return result;
+}
+
+void TForm::FocusControlInside() {
+    HWND self = Handle();
+    HWND target = nullptr;
+    if (lastFocus_ && IsWindow(lastFocus_) && IsChild(self, lastFocus_) && IsWindowVisible(lastFocus_) &&
+        IsWindowEnabled(lastFocus_))
+        target = lastFocus_;
+    if (!target) target = GetNextDlgTabItem(self, nullptr, FALSE);
+    if (target && target != self) ::SetFocus(target);
+}
+
+LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case DM_GETDEFID:
+        // Asked by the dialog manager when Enter is pressed outside a button.
+        if (TButton* button = FindDefaultButton(this); button && button->HandleAllocated())
+            return MAKELRESULT(GetDlgCtrlID(button->Handle()), DC_HASDEFID);
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wp) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(Handle(), focus)) lastFocus_ = focus;
+        }
+        break;
+    case WM_SETFOCUS:
+        // The form itself takes no keys: hand the focus on to the control
+        // that last had it, or to the first in tab order.
+        FocusControlInside();
+        return 0;
+    default:
+        break;
+    }
+    return TWinControl::WndProc(msg, wp, lp);
+}
+
+// ---- TScreen ----
+
+const TFont& TScreen::IconFont() {
+    LOGFONTW lf{};
+    if (!SystemParametersInfoW(SPI_GETICONTITLELOGFONT, sizeof(lf), &lf, 0))
+        GetObjectW(GetStockObject(SYSTEM_FONT), sizeof(lf), &lf);
+    iconFont_.AssignLogFont(lf);
+    return iconFont_;
+}
+
+// ---- TApplication ----
+
+TApplication::TApplication() : TComponent(nullptr) {}
+
+TApplication::~TApplication() {
+    if (handle_) DestroyWindow(handle_);
+}
+
+void TApplication::Initialize() {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES};
+    InitCommonControlsEx(&icc);
+    Handle();
+}
+
+HWND TApplication::Handle() {
+    if (!handle_) {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = DefWindowProcW;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hIcon = LoadIconW(wc.hInstance, L"MAINICON");
+        wc.lpszClassName = L"THastrelApplication";
+        RegisterClassExW(&wc);
+        handle_ = CreateWindowExW(0, wc.lpszClassName, L"", WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU, 0,
+                                  0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+    }
+    return handle_;
+}
+
+bool TApplication::ShortCut(const MSG& msg) {
+    bool handled = OnShortCut && OnShortCut(msg);
+    TWMKey key{msg.message, LOWORD(msg.wParam), msg.lParam};
+    // A handler may free a listener: walk a copy, and skip the ones gone meanwhile.
+    const std::vector<TApplicationEvents*> listeners = applicationEvents;
+    for (TApplicationEvents* events : listeners) {
+        if (std::find(applicationEvents.begin(), applicationEvents.end(), events) == applicationEvents.end()) continue;
+        if (events->OnShortCut) events->OnShortCut(key, handled);
+    }
+    return handled;
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (msg.message == WM_QUIT) {
+        terminated_ = true;
+        return false;
+    }
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && ShortCut(msg)) return true;
+    HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
+    if (root && dynamic_cast<TForm*>(TWinControl::FromHandle(root))) {
+        // Keyboard use shows the focus rectangles and accelerator underlines
+        // that a mouse user does not need.
+        const bool navigating = (msg.message == WM_KEYDOWN && (msg.wParam == VK_TAB || (msg.wParam >= VK_LEFT &&
+                                                                                        msg.wParam <= VK_DOWN))) ||
+                                (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_MENU);
+        if (navigating) SendMessageW(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+        if (IsDialogMessageW(root, &msg)) return true;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+    return true;
+}
+
+void TApplication::Run() {
+    try {
+        if (mainForm_) mainForm_->Show();
+    } catch (...) {
+    }
+    MSG msg;
+    while (!terminated_) {
+        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got <= 0) break;
+        ProcessMessage(msg);
+    }
+}
+
+void TApplication::HandleMessage() {
+    MSG msg;
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got == -1) {
+        Terminate();
+        return;
+    }
+    if (got == 0) {
+        terminated_ = true;
+        return;
+    }
+    ProcessMessage(msg);
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (!ProcessMessage(msg)) break;
+    }
+}
+
+// ---- TApplicationEvents ----
+
+TApplicationEvents::TApplicationEvents(TComponent* owner) : TComponent(owner) { applicationEvents.push_back(this); }
+
+TApplicationEvents::~TApplicationEvents() {
+    applicationEvents.erase(std::remove(applicationEvents.begin(), applicationEvents.end(), this),
+                            applicationEvents.end());
+}
+
+void TApplication::Terminate() {
+    if (!terminated_) PostQuitMessage(0);
+    terminated_ = true;
+}

@@ -1,0 +1,151 @@
+#include "support/CustomRegistry.h"
+
+#include "framework/Handles.h"
+
+#include <cstring>
+#include <optional>
+#include <vector>
+
+namespace {
+
+constexpr REGSAM ReadAccess = KEY_READ;        // 0x20019
+constexpr REGSAM WriteAccess = KEY_WRITE;      // 0x20006
+constexpr REGSAM DeleteAccess = KEY_ALL_ACCESS; // 0xF003F
+
+REGSAM Mask(REGSAM base, bool use64BitView) { return use64BitView ? (base | KEY_WOW64_64KEY) : base; }
+
+// Callers write paths with a leading backslash; the registry wants them
+// relative to the root. Only one is dropped; a trailing one is kept.
+std::wstring RelativePath(const std::wstring& key) {
+    return (!key.empty() && key.front() == L'\\') ? key.substr(1) : key;
+}
+
+UniqueRegKey OpenForReading(HKEY root, const std::wstring& key, REGSAM access) {
+    UniqueRegKey k;
+    if (RegOpenKeyExW(root, RelativePath(key).c_str(), 0, access, k.receive()) != ERROR_SUCCESS) k.reset();
+    return k;
+}
+
+UniqueRegKey OpenForWriting(HKEY root, const std::wstring& key, bool use64BitView) {
+    UniqueRegKey k;
+    const std::wstring path = RelativePath(key);
+    LONG rc;
+    if (path.empty())
+        rc = RegOpenKeyExW(root, nullptr, 0, Mask(WriteAccess, use64BitView), k.receive());
+    else
+        rc = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, Mask(WriteAccess, use64BitView),
+                             nullptr, k.receive(), nullptr);
+    if (rc != ERROR_SUCCESS) k.reset();
+    return k;
+}
+
+void SetValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
+              DWORD size, bool use64BitView) {
+    UniqueRegKey k = OpenForWriting(root, key, use64BitView);
+    if (!k) return;
+    RegSetValueExW(k.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+}
+
+// A REG_DWORD of at most four bytes; anything else (missing key or value,
+// another type, longer data) is no value at all.
+std::optional<int32_t> QueryDword(HKEY root, const std::wstring& key, const std::wstring& name, bool use64BitView) {
+    UniqueRegKey k = OpenForReading(root, key, Mask(ReadAccess, use64BitView));
+    if (!k) return std::nullopt;
+    DWORD type = 0, size = sizeof(DWORD), value = 0;
+    if (RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
+            ERROR_SUCCESS ||
+        type != REG_DWORD)
+        return std::nullopt;
+    return static_cast<int32_t>(value);
+}
+
+} // namespace
+
+std::wstring ReadRegString(HKEY Root, const std::wstring& Key, const std::wstring& Name,
+                           const std::wstring& Default, bool Use64BitView) {
+    try {
+        UniqueRegKey k = OpenForReading(Root, Key, Mask(ReadAccess, Use64BitView));
+        if (!k) return Default;
+        DWORD type = 0, size = 0;
+        if (RegQueryValueExW(k.get(), Name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0)
+            return Default;
+        if (type != REG_SZ && type != REG_EXPAND_SZ) return Default;
+        // The value may change between the two queries; grow and retry.
+        std::vector<BYTE> data(size + sizeof(wchar_t));
+        for (;;) {
+            DWORD got = static_cast<DWORD>(data.size());
+            LONG rc = RegQueryValueExW(k.get(), Name.c_str(), nullptr, &type, data.data(), &got);
+            if (rc == ERROR_MORE_DATA) {
+                data.resize(got + sizeof(wchar_t));
+                continue;
+            }
+            if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return Default;
+            const size_t chars = got / sizeof(wchar_t);
+            std::wstring text(chars, L'\0');
+            if (chars) memcpy(text.data(), data.data(), chars * sizeof(wchar_t));
+            const size_t nul = text.find(L'\0');
+            if (nul != std::wstring::npos) text.resize(nul);
+            return text.empty() ? Default : text;
+        }
+    } catch (...) {
+        return Default;
+    }
+}
+
+int32_t ReadRegInteger(HKEY Root, const std::wstring& Key, const std::wstring& Name, int32_t Default,
+                       bool Use64BitView) {
+    try {
+        return QueryDword(Root, Key, Name, Use64BitView).value_or(Default);
+    } catch (...) {
+        return Default;
+    }
+}
+
+bool ReadRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Default, bool Use64BitView) {
+    try {
+        const std::optional<int32_t> value = QueryDword(Root, Key, Name, Use64BitView);
+        return value ? *value != 0 : Default;
+    } catch (...) {
+        return Default;
+    }
+}
+
+void WriteRegString(HKEY Root, const std::wstring& Key, const std::wstring& Name, const std::wstring& Value,
+                    bool Use64BitView) {
+    try {
+        SetValue(Root, Key, Name, REG_SZ, Value.c_str(), static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t)),
+                 Use64BitView);
+    } catch (...) {
+    }
+}
+
+void WriteRegInteger(HKEY Root, const std::wstring& Key, const std::wstring& Name, int32_t Value,
+                     bool Use64BitView) {
+    try {
+        const DWORD data = static_cast<DWORD>(Value);
+        SetValue(Root, Key, Name, REG_DWORD, &data, sizeof(data), Use64BitView);
+    } catch (...) {
+    }
+}
+
+void WriteRegBinary(HKEY Root, const std::wstring& Key, const std::wstring& Name, const uint8_t* Value,
+                    size_t Count, bool Use64BitView) {
+    try {
+        static const uint8_t none = 0;
+        SetValue(Root, Key, Name, REG_BINARY, Count ? Value : &none, static_cast<DWORD>(Count), Use64BitView);
+    } catch (...) {
+    }
+}
+
+void WriteRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Value, bool Use64BitView) {
+    WriteRegInteger(Root, Key, Name, Value ? 1 : 0, Use64BitView);
+}
+
+void DeleteRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Use64BitView) {
+    try {
+        UniqueRegKey k = OpenForReading(Root, Key, Mask(DeleteAccess, Use64BitView));
+        if (!k) return;
+        RegDeleteValueW(k.get(), Name.c_str());
+    } catch (...) {
+    }
+}

@@ -1,0 +1,99 @@
+#include "support/Shell.h"
+
+#include <windows.h>
+#include <htmlhelp.h>
+#include <shellapi.h>
+
+#include "framework/Forms.h"
+#include "support/ShellSeam.h"
+
+ShellExecuteFunction ShellExecuteCall = ShellExecuteW;
+HtmlHelpFunction HtmlHelpCallOverride = nullptr;
+const wchar_t* HtmlHelpLibraryName = L"hhctrl.ocx";
+
+namespace {
+
+// The HTML Help entry points, looked up once the library has loaded. The
+// library is never freed: the help viewer's windows run on our thread from
+// its code and may outlive every window of the program.
+struct HtmlHelpLibrary {
+    HMODULE module = nullptr;
+    FARPROC htmlHelpA = nullptr;
+    HtmlHelpFunction htmlHelpW = nullptr;
+};
+
+HtmlHelpLibrary& LoadedHtmlHelp() {
+    static HtmlHelpLibrary library;
+    if (!library.module) {
+        library.module = LoadLibraryW(HtmlHelpLibraryName);
+        if (library.module) {
+            library.htmlHelpA = GetProcAddress(library.module, "HtmlHelpA");
+            library.htmlHelpW = reinterpret_cast<HtmlHelpFunction>(
+                reinterpret_cast<void*>(GetProcAddress(library.module, "HtmlHelpW")));
+        }
+    }
+    return library;
+}
+
+// Empty when Windows cannot tell the program's own path.
+std::wstring ModuleFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+        if (length == 0) return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
+}
+
+} // namespace
+
+void ShellOpen(const std::wstring& FileName, const std::wstring& Parameters) {
+    try {
+        ShellExecuteCall(Application.Handle(), L"open", FileName.c_str(), Parameters.c_str(), nullptr,
+                         SW_SHOW);
+    } catch (...) {
+    }
+}
+
+void ShellOpenDetached(const std::wstring& FileName, const std::wstring& Parameters) {
+    try {
+        // No owner: nothing the shell shows for the launch belongs to our windows.
+        ShellExecuteCall(nullptr, L"open", FileName.c_str(), Parameters.c_str(), nullptr, SW_SHOW);
+    } catch (...) {
+    }
+}
+
+void OpenDocument(const std::wstring& FileName) {
+    try {
+        ShellExecuteCall(Application.Handle(), L"open", FileName.c_str(), nullptr, nullptr, SW_SHOW);
+    } catch (...) {
+    }
+}
+
+void ShowHelpTopic(const std::wstring& HelpFile, const std::wstring& Topic) {
+    try {
+        const HtmlHelpLibrary& library = LoadedHtmlHelp();
+        if (!library.htmlHelpA || !library.htmlHelpW) return;
+        const std::wstring folder = ModuleFolder();
+        if (folder.empty()) return;
+        const std::wstring path = folder + HelpFile + L"::" + Topic + L">HelpWindow";
+        // Owned by the desktop, the viewer stays open when the asking window closes.
+        const HtmlHelpFunction htmlHelp = HtmlHelpCallOverride ? HtmlHelpCallOverride : library.htmlHelpW;
+        htmlHelp(GetDesktopWindow(), path.c_str(), HH_DISPLAY_TOPIC, 0);
+    } catch (...) {
+    }
+}
+
+std::wstring ExecutableFolder() {
+    try {
+        return ModuleFolder();
+    } catch (...) {
+        return {};
+    }
+}

@@ -1,0 +1,12 @@
+#include "support/Sound.h"
+
+#include <windows.h>
+#include <mmsystem.h>
+
+void PlayClickSound() {
+    try {
+        // Synchronous on purpose: whatever the click accompanies follows its end.
+        PlaySoundW(L"click", GetModuleHandleW(nullptr), SND_RESOURCE | SND_SYNC);
+    } catch (...) {
+    }
+}

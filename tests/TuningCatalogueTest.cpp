@@ -1,0 +1,426 @@
+#include "app/TuningCatalogue.h"
+
+#include "app/ProductKey.h"
+#include "framework/Handles.h"
+#include "support/CustomRegistry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <iterator>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+struct Place {
+    HKEY Root;
+    std::wstring Path;
+    std::wstring Name;
+};
+
+// A value exactly as the registry holds it: type and bytes, or absent.
+struct Stored {
+    bool Present = false;
+    DWORD Type = REG_NONE;
+    std::vector<BYTE> Data;
+};
+
+Stored AsSz(const std::wstring& text) {
+    Stored s{true, REG_SZ, std::vector<BYTE>((text.size() + 1) * sizeof(wchar_t))};
+    std::memcpy(s.Data.data(), text.c_str(), s.Data.size());
+    return s;
+}
+Stored AsDword(int32_t number) {
+    Stored s{true, REG_DWORD, std::vector<BYTE>(sizeof(number))};
+    std::memcpy(s.Data.data(), &number, sizeof(number));
+    return s;
+}
+Stored AsBinary(std::vector<BYTE> bytes) {
+    return {true, REG_BINARY, std::move(bytes)};
+}
+const Stored Absent{};
+
+// This is a 32-bit process: without a view flag, HKLM\Software is the 32-bit
+// view that the program itself uses.
+Stored Read(const Place& p) {
+    Stored s;
+    UniqueRegKey key;
+    if (RegOpenKeyExW(p.Root, p.Path.substr(1).c_str(), 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
+        return s;
+    DWORD size = 0;
+    if (RegQueryValueExW(key.get(), p.Name.c_str(), nullptr, &s.Type, nullptr, &size) != ERROR_SUCCESS)
+        return s;
+    s.Data.resize(size);
+    s.Present =
+        RegQueryValueExW(key.get(), p.Name.c_str(), nullptr, &s.Type, s.Data.data(), &size) == ERROR_SUCCESS;
+    return s;
+}
+
+void Put(const Place& p, const Stored& s) {
+    if (!s.Present) {
+        DeleteRegValue(p.Root, p.Path, p.Name, false);
+        return;
+    }
+    UniqueRegKey key;
+    ASSERT_EQ(RegCreateKeyExW(p.Root, p.Path.substr(1).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
+                              key.receive(), nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExW(key.get(), p.Name.c_str(), 0, s.Type, s.Data.data(), static_cast<DWORD>(s.Data.size()));
+}
+
+bool KeyExists(HKEY root, const std::wstring& path) {
+    UniqueRegKey key;
+    return RegOpenKeyExW(root, path.substr(1).c_str(), 0, KEY_READ, key.receive()) == ERROR_SUCCESS;
+}
+
+std::string Narrow(const std::wstring& text) {
+    std::string narrow;
+    for (wchar_t c : text)
+        narrow += static_cast<char>(c);
+    return narrow;
+}
+
+testing::AssertionResult Holds(const Place& p, const Stored& expected) {
+    const Stored actual = Read(p);
+    if (actual.Present == expected.Present &&
+        (!expected.Present || (actual.Type == expected.Type && actual.Data == expected.Data)))
+        return testing::AssertionSuccess();
+    return testing::AssertionFailure() << Narrow(p.Path + L" " + p.Name) << ": present " << actual.Present
+                                       << ", type " << actual.Type << ", " << actual.Data.size() << " bytes";
+}
+
+Place At(Tuning::Key id, const std::wstring& name) {
+    const Tuning::KeyRow& key = Tuning::KeyTable[static_cast<size_t>(id)];
+    return {key.Hive == Tuning::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, key.Path, name};
+}
+Place Tuned(int row) {
+    return At(Tuning::TunedValueTable[row - 1].Place, Tuning::TunedValueTable[row - 1].Name);
+}
+Place Original(int backupRow) {
+    return At(Tuning::BackupTable[backupRow - 1].Place, Tuning::BackupTable[backupRow - 1].Name);
+}
+Place Product(const std::wstring& name) {
+    return {ProductKeyRoot, ProductKeyPath, name};
+}
+Place Backup(int backupRow) {
+    return Product(Tuning::BackupTable[backupRow - 1].Name);
+}
+
+std::set<int> TunedRowsPresent() {
+    std::set<int> rows;
+    for (int w = 1; w <= static_cast<int>(std::size(Tuning::TunedValueTable)); ++w)
+        if (Read(Tuned(w)).Present) rows.insert(w);
+    return rows;
+}
+
+std::set<int> Range(int first, int last) {
+    std::set<int> rows;
+    for (int w = first; w <= last; ++w)
+        rows.insert(w);
+    return rows;
+}
+
+std::set<int> Union(std::set<int> a, const std::set<int>& b) {
+    a.insert(b.begin(), b.end());
+    return a;
+}
+
+TuningChoices Choices(int connection, int speed) {
+    return {[connection] { return connection; }, [speed] { return speed; }};
+}
+
+// The version-dependent rows by Windows list position and its code.
+struct VersionCase {
+    int Position;
+    int Code;
+    std::set<int> Rows;
+};
+const VersionCase VersionCases[] = {
+    {0, 6, {21, 33, 34}}, {1, 5, {21, 33, 34}}, {2, 3, {21, 33, 34}}, {3, 1, {21, 33, 34}}, {4, 7, {21, 32}},
+    {5, 4, {21, 32}},     {6, 2, {21, 32}},     {7, 0, {32}},         {-1, -1, {21}},
+};
+
+const std::set<int> VersionRows{21, 32, 33, 34};
+
+// Every test starts with none of the catalogue's values in place and leaves
+// the prefix as it found it.
+class TuningCatalogueTest : public testing::Test {
+  protected:
+    static std::vector<Place> Touched() {
+        std::vector<Place> places;
+        for (int w = 1; w <= static_cast<int>(std::size(Tuning::TunedValueTable)); ++w)
+            places.push_back(Tuned(w));
+        for (int b = 1; b <= static_cast<int>(std::size(Tuning::BackupTable)); ++b)
+            places.push_back(Backup(b));
+        for (const wchar_t* name :
+             {ProductValue::Restore, ProductValue::InternetType, ProductValue::ProcessorType,
+              ProductValue::SpeedSetting, ProductValue::InstalledDate})
+            places.push_back(Product(name));
+        return places;
+    }
+    static void ClearCatalogue() {
+        for (const Place& p : Touched())
+            Put(p, Absent);
+    }
+    void SetUp() override {
+        for (const Place& p : Touched())
+            saved_.emplace_back(p, Read(p));
+        ClearCatalogue();
+    }
+    void TearDown() override {
+        for (const auto& [place, stored] : saved_)
+            Put(place, stored);
+    }
+
+  private:
+    std::vector<std::pair<Place, Stored>> saved_;
+};
+
+const Stored BackupDefaults[] = {AsSz(L"1"), AsDword(0), AsDword(0),       AsDword(2),   AsDword(1),
+                                 AsDword(2), AsDword(2), AsDword(7200000), AsDword(1000)};
+// Windows values as a user might have had them before the first run.
+const Stored Originals[] = {AsSz(L"0"),  AsDword(1),  AsDword(1),      AsDword(38), AsDword(0),
+                            AsDword(10), AsDword(16), AsDword(300000), AsDword(500)};
+
+// --- Optimize now: backups and the applied flag ---
+
+TEST_F(TuningCatalogueTest, FirstRunBacksUpTheWindowsValuesOrTheirDefaultsAndSetsTheFlag) {
+    EXPECT_EQ(ApplyTuning(false, 6, Choices(0, 0)), 33);
+    EXPECT_TRUE(Holds(Product(ProductValue::Restore), AsDword(1)));
+    for (int b = 1; b <= 9; ++b)
+        EXPECT_TRUE(Holds(Backup(b), BackupDefaults[b - 1])) << "backup " << b;
+
+    ClearCatalogue();
+    for (int b = 1; b <= 9; ++b)
+        Put(Original(b), Originals[b - 1]);
+    ApplyTuning(false, 6, Choices(0, 0));
+    for (int b = 1; b <= 9; ++b)
+        EXPECT_TRUE(Holds(Backup(b), Originals[b - 1])) << "backup " << b;
+}
+
+TEST_F(TuningCatalogueTest, UnreadableWindowsValuesAreBackedUpAsDefaults) {
+    const struct {
+        int Row;
+        Stored Windows;
+        Stored Backup;
+    } cases[] = {
+        {1, AsDword(0), AsSz(L"1")},
+        {1, AsSz(L""), AsSz(L"1")},
+        {1, {true, REG_EXPAND_SZ, AsSz(L"0").Data}, AsSz(L"0")},
+        {5, AsSz(L"0"), AsDword(1)},
+        {8, AsBinary({1, 2, 3, 4, 5, 6, 7, 8}), AsDword(7200000)},
+    };
+    for (const auto& c : cases) {
+        ClearCatalogue();
+        Put(Original(c.Row), c.Windows);
+        ApplyTuning(false, 6, Choices(0, 0));
+        EXPECT_TRUE(Holds(Backup(c.Row), c.Backup)) << "backup " << c.Row;
+    }
+}
+
+TEST_F(TuningCatalogueTest, RunWithTheFlagSetNeitherReadsNorWritesBackups) {
+    Put(Original(4), AsDword(38));
+    ApplyTuning(false, 6, Choices(0, 0));
+    Put(Original(4), AsDword(24));
+    Put(Backup(5), Absent);
+
+    EXPECT_EQ(ApplyTuning(ReadAppliedFlag(), 6, Choices(0, 1)), 33);
+    EXPECT_TRUE(Holds(Backup(4), AsDword(38)));
+    EXPECT_TRUE(Holds(Backup(5), Absent));
+    EXPECT_TRUE(Holds(Original(4), AsDword(1)));
+    EXPECT_TRUE(Holds(Tuned(17), AsDword(8)));
+}
+
+TEST_F(TuningCatalogueTest, RunAfterRestoreBacksUpAgain) {
+    Put(Original(4), AsDword(38));
+    ApplyTuning(false, 6, Choices(0, 0));
+    RestoreTuning(6, Choices(0, 0));
+    EXPECT_TRUE(Holds(Original(4), AsDword(38)));
+    Put(Original(4), AsDword(24));
+
+    ApplyTuning(ReadAppliedFlag(), 6, Choices(0, 0));
+    EXPECT_TRUE(Holds(Backup(4), AsDword(24)));
+}
+
+// --- Optimize now: which tuned values, with what data ---
+
+TEST_F(TuningCatalogueTest, SpeedIsReadOnceWhenItsRowsComeUpAfterFlagAndBackups) {
+    for (const auto& [speed, connections] : {std::pair{0, 4}, {1, 8}, {-1, 4}}) {
+        ClearCatalogue();
+        int reads = 0;
+        TuningChoices choices{[] { return 0; },
+                              [&, speed = speed] {
+                                  ++reads;
+                                  EXPECT_TRUE(ReadAppliedFlag());
+                                  for (int b = 1; b <= 9; ++b)
+                                      EXPECT_TRUE(Read(Backup(b)).Present);
+                                  EXPECT_TRUE(Read(Tuned(16)).Present);
+                                  EXPECT_FALSE(Read(Tuned(17)).Present);
+                                  return speed;
+                              }};
+        ApplyTuning(false, 6, choices);
+        EXPECT_EQ(reads, 1);
+        EXPECT_TRUE(Holds(Tuned(17), AsDword(connections))) << "speed " << speed;
+        EXPECT_TRUE(Holds(Tuned(18), AsDword(connections))) << "speed " << speed;
+    }
+}
+
+TEST_F(TuningCatalogueTest, BroadbandRowsAreSkippedOnlyForDialUpAndIsdn) {
+    for (int connection = -1; connection <= 8; ++connection) {
+        ClearCatalogue();
+        int reads = 0;
+        const TuningChoices choices{[&] {
+                                        ++reads;
+                                        return connection;
+                                    },
+                                    [] { return 0; }};
+        const bool broadband = connection != 2 && connection != 7;
+        const std::set<int> expected = Union(Range(1, 21), broadband ? Range(22, 31) : std::set<int>{});
+
+        EXPECT_EQ(ApplyTuning(false, -1, choices), static_cast<int>(expected.size())) << connection;
+        EXPECT_EQ(TunedRowsPresent(), expected) << "connection " << connection;
+        EXPECT_EQ(reads, connection == 2 ? 1 : 2) << "connection " << connection;
+    }
+    ClearCatalogue();
+    EXPECT_EQ(ApplyTuning(false, -1, TuningChoices{}), 31);
+    EXPECT_TRUE(Holds(Tuned(17), AsDword(4)));
+}
+
+TEST_F(TuningCatalogueTest, VersionCodeSelectsItsRows) {
+    for (const VersionCase& v : VersionCases)
+        for (int connection : {0, 2}) {
+            ClearCatalogue();
+            const std::set<int> expected =
+                Union(Union(Range(1, 20), v.Rows), connection == 0 ? Range(22, 31) : std::set<int>{});
+            EXPECT_EQ(ApplyTuning(false, v.Code, Choices(connection, 0)), static_cast<int>(expected.size()));
+            EXPECT_EQ(TunedRowsPresent(), expected)
+                << "position " << v.Position << ", connection " << connection;
+        }
+}
+
+TEST_F(TuningCatalogueTest, TunedValuesLandAtTheirWindowsPlacesWithTheirTypes) {
+    const HKEY cu = HKEY_CURRENT_USER, lm = HKEY_LOCAL_MACHINE;
+    const std::pair<Place, Stored> expected[] = {
+        {{cu, L"\\Control Panel\\Desktop\\WindowMetrics", L"MinAnimate"}, AsSz(L"1")},
+        {{lm, L"\\System\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
+          L"IoPageLockLimit"},
+         AsDword(4096)},
+        {{lm, L"\\System\\CurrentControlSet\\Control\\PriorityControl", L"Win32PrioritySeparation"},
+         AsDword(1)},
+        {{lm, L"\\System\\CurrentControlSet\\Control\\CrashControl", L"SendAlert"}, AsDword(1)},
+        {{cu, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+          L"MaxConnectionsPer1_0Server"},
+         AsDword(8)},
+        {{lm, L"\\System\\CurrentControlSet\\Services\\Tcpip\\Parameters", L"GlobalMaxTcpWindowSize"},
+         AsDword(256960)},
+        {{cu, L"\\Control Panel\\Desktop", L"SmoothScroll"}, AsBinary({0, 0, 0, 0})},
+        {{cu, L"\\Software\\Microsoft\\Internet Explorer\\Main", L"Use StyleSheets"}, AsSz(L"Yes")},
+        {{cu, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\AutoComplete",
+          L"Append Completion"},
+         AsSz(L"Yes")},
+        {{lm, L"\\System\\CurrentControlSet\\Control\\FileSystem", L"ContigFileAllocSize"}, AsDword(1536)},
+        {{lm, L"\\Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\Explorer", L"NoResolveSearch"},
+         AsDword(1)},
+        {{lm, L"\\Software\\Microsoft\\Windows NT\\CurrentVersion\\Windows", L"Error Mode"}, AsDword(1)},
+        {{lm, L"\\System\\CurrentControlSet\\Services\\Messenger", L"Start"}, AsDword(4)},
+        {{lm, L"\\System\\CurrentControlSet\\Control\\Session Manager", L"EnablePrefetcher"}, AsDword(1)},
+        {{lm, L"\\Software\\Policies\\Microsoft\\Windows\\Psched", L"MaxOutstandingSends"}, AsDword(65535)},
+        {{lm, L"\\Software\\Microsoft\\Dfrg\\BootOptimizeFunction", L"Enable"}, AsSz(L"Y")},
+        {{lm, L"\\System\\CurrentControlSet\\Services\\P3\\Parameters", L"HackFlags"}, AsDword(1)},
+    };
+    ApplyTuning(false, 6, Choices(0, 1));
+    for (const auto& [place, stored] : expected)
+        EXPECT_TRUE(Holds(place, stored));
+
+    ApplyTuning(true, 2, Choices(0, 1));
+    EXPECT_TRUE(
+        Holds({lm, L"\\System\\CurrentControlSet\\Control\\Session Manager", L"AutoChkTimeOut"}, AsDword(0)));
+}
+
+// --- Restore ---
+
+TEST_F(TuningCatalogueTest, RestoreWritesEveryBackupBackBeforeItClearsFlagAndBackups) {
+    for (int b = 1; b <= 9; ++b)
+        Put(Original(b), Originals[b - 1]);
+    StoreAnswers(3, 1, 1);
+    Put(Product(ProductValue::InstalledDate), AsSz(L"01.02.2020 10:00:00"));
+    ApplyTuning(false, 6, Choices(3, 1));
+
+    // The deletes run after every write-back and before the flag goes.
+    const TuningChoices choices{[&] {
+                                    for (int b = 1; b <= 9; ++b) {
+                                        EXPECT_TRUE(Holds(Original(b), Originals[b - 1])) << "row " << b;
+                                        EXPECT_TRUE(Holds(Backup(b), Originals[b - 1])) << "backup " << b;
+                                    }
+                                    EXPECT_TRUE(ReadAppliedFlag());
+                                    return 0;
+                                },
+                                nullptr};
+    EXPECT_EQ(RestoreTuning(6, choices), 24);
+
+    for (int b = 1; b <= 9; ++b) {
+        EXPECT_TRUE(Holds(Original(b), Originals[b - 1])) << "row " << b;
+        EXPECT_TRUE(Holds(Backup(b), Absent)) << "backup " << b;
+    }
+    EXPECT_TRUE(Holds(Product(ProductValue::Restore), Absent));
+    EXPECT_TRUE(Holds(Product(ProductValue::InternetType), AsDword(3)));
+    EXPECT_TRUE(Holds(Product(ProductValue::ProcessorType), AsDword(1)));
+    EXPECT_TRUE(Holds(Product(ProductValue::SpeedSetting), AsDword(1)));
+    EXPECT_TRUE(Holds(Product(ProductValue::InstalledDate), AsSz(L"01.02.2020 10:00:00")));
+}
+
+TEST_F(TuningCatalogueTest, RestoreWithoutUsableBackupsWritesDefaults) {
+    ApplyTuning(true, 6, Choices(0, 1));
+    Put(Backup(1), AsSz(L""));
+    Put(Backup(8), AsSz(L"5"));
+    RestoreTuning(6, Choices(0, 0));
+    for (int b = 1; b <= 9; ++b) {
+        EXPECT_TRUE(Holds(Original(b), BackupDefaults[b - 1])) << "row " << b;
+        EXPECT_TRUE(Holds(Backup(b), Absent)) << "backup " << b;
+    }
+}
+
+TEST_F(TuningCatalogueTest, RestoreDeletesByTheChoicesShownWhenItRuns) {
+    for (int w = 22; w <= 31; ++w)
+        Put(Tuned(w), AsDword(7));
+    ApplyTuning(false, 7, Choices(2, 0));
+    EXPECT_EQ(RestoreTuning(6, Choices(0, 0)), 24);
+    EXPECT_EQ(TunedRowsPresent(), Union(Union(Range(1, 5), Range(17, 20)), {32}));
+
+    ClearCatalogue();
+    ApplyTuning(false, 6, Choices(0, 0));
+    EXPECT_EQ(RestoreTuning(0, Choices(7, 0)), 12);
+    EXPECT_EQ(TunedRowsPresent(), Union(Union(Range(1, 5), Range(17, 31)), {33, 34}));
+}
+
+TEST_F(TuningCatalogueTest, RestoreVersionRowsFollowTheCode) {
+    for (const VersionCase& v : VersionCases) {
+        ClearCatalogue();
+        ApplyTuning(false, 6, Choices(7, 0));
+        ApplyTuning(true, 7, Choices(7, 0));
+        ASSERT_EQ(TunedRowsPresent(), Union(Range(1, 21), {32, 33, 34}));
+
+        EXPECT_EQ(RestoreTuning(v.Code, Choices(7, 0)), 11 + static_cast<int>(v.Rows.size()));
+        std::set<int> left = Union(Range(1, 5), Range(17, 20));
+        for (int w : VersionRows)
+            if (!v.Rows.count(w)) left.insert(w);
+        EXPECT_EQ(TunedRowsPresent(), left) << "position " << v.Position;
+    }
+}
+
+TEST_F(TuningCatalogueTest, RestoreRemovesValuesButNeverAKey) {
+    ApplyTuning(false, 6, Choices(0, 0));
+    RestoreTuning(6, Choices(0, 0));
+    EXPECT_EQ(TunedRowsPresent(), Union(Range(1, 5), Range(17, 20)));
+    for (const Tuning::KeyRow& key : Tuning::KeyTable)
+        EXPECT_TRUE(KeyExists(key.Hive == Tuning::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                              key.Path))
+            << Narrow(key.Path);
+    EXPECT_TRUE(KeyExists(ProductKeyRoot, ProductKeyPath));
+}
+
+} // namespace
