@@ -1,0 +1,31 @@
+# Shared by scripts/screenshot and scripts/bench: builds the program if needed
+# and the two small Windows tools of bench/. Sourced after lib.sh, not run.
+
+CROSS_CXX=${CROSS_CXX:-i686-w64-mingw32-g++-posix}
+TOOLS_DIR=$BUILD_DIR/bench
+
+# Builds Hastrel.exe in BUILD_DIR, configuring the directory first when it is new.
+build_program() {
+    if [ -f "$BUILD_DIR/build.ninja" ]; then
+        cmake --build "$BUILD_DIR" --target Hastrel
+    else
+        build OFF
+    fi
+}
+
+# BenchProbe.exe and EmptyWindow.exe, with the program's own compiler flags.
+build_tools() {
+    mkdir -p "$TOOLS_DIR"
+    local flags=(-std=c++20 -O2 -Wall -Wextra -Werror -DUNICODE -D_UNICODE -static -municode)
+    if [ ! "$TOOLS_DIR/BenchProbe.exe" -nt "$ROOT/bench/BenchProbe.cpp" ]; then
+        "$CROSS_CXX" "${flags[@]}" "$ROOT/bench/BenchProbe.cpp" -o "$TOOLS_DIR/BenchProbe.exe" -lpsapi
+    fi
+    if [ ! "$TOOLS_DIR/EmptyWindow.exe" -nt "$ROOT/bench/EmptyWindow.cpp" ]; then
+        "$CROSS_CXX" "${flags[@]}" -mwindows "$ROOT/bench/EmptyWindow.cpp" -o "$TOOLS_DIR/EmptyWindow.exe"
+    fi
+}
+
+# Runs BenchProbe on a program; prints its one line of figures.
+probe() {
+    wine "$TOOLS_DIR/BenchProbe.exe" "$@" | tr -d '\r'
+}

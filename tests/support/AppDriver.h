@@ -1,0 +1,39 @@
+// Starts the real Hastrel.exe beside the tests and drives it from outside,
+// as a user would: by its windows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "framework/Handles.h"
+
+namespace driver {
+
+std::wstring HastrelPath();
+
+class Process {
+public:
+    Process() = default;
+    explicit Process(PROCESS_INFORMATION pi) : process_(pi.hProcess), thread_(pi.hThread), id_(pi.dwProcessId) {}
+    HANDLE Handle() const { return process_.get(); }
+    DWORD Id() const { return id_; }
+    explicit operator bool() const { return static_cast<bool>(process_); }
+    // True when the process ended within the time; its exit code in *code.
+    bool WaitForExit(DWORD milliseconds, DWORD* code = nullptr) const;
+    void Kill() const;
+
+private:
+    UniqueKernelHandle process_;
+    UniqueKernelHandle thread_;
+    DWORD id_ = 0;
+};
+
+Process Start(const std::wstring& exe = HastrelPath(), const std::wstring& arguments = L"");
+// The first visible top-level window of the class that belongs to the process.
+HWND WaitForWindow(const std::wstring& className, DWORD processId, DWORD milliseconds = 20000);
+int CountWindows(const std::wstring& className);
+// Ends the product key's test state: the product key's values are removed.
+void ClearProductKey();
+
+} // namespace driver
