@@ -8,12 +8,16 @@
 
 TKVSettingsForm* KVSettingsForm = nullptr;
 
+namespace {
+void SleepFor(unsigned milliseconds) { Sleep(milliseconds); }
+} // namespace
+
 #ifdef HASTREL_SHORT_PROGRESS_STEPS
 // A build for end-to-end tests under Wine, where one pass of the message
 // loop costs tens of microseconds instead of one.
-const TProgressPacing DefaultProgressPacing{200, 400, 20, 50, 150, 20};
+const TProgressPacing DefaultProgressPacing{200, 400, 20, 50, 150, 20, SleepFor};
 #else
-const TProgressPacing DefaultProgressPacing{1000000, 3000000, 20000, 50000, 150000, 500};
+const TProgressPacing DefaultProgressPacing{1000000, 3000000, 20000, 50000, 150000, 500, SleepFor};
 #endif
 TProgressPacing ProgressPacing = DefaultProgressPacing;
 
@@ -97,15 +101,15 @@ void ShowProgressStep(const std::wstring& Text) {
             ++i;
             if (i == pacing.FirstDotPass) {
                 status->SetCaption(Text + L".");
-                Sleep(pacing.PauseMilliseconds);
+                pacing.Pause(pacing.PauseMilliseconds);
             }
             if (i == pacing.SecondDotPass) {
                 status->SetCaption(Text + L"..");
-                Sleep(pacing.PauseMilliseconds);
+                pacing.Pause(pacing.PauseMilliseconds);
             }
             if (i == pacing.ThirdDotPass) {
                 status->SetCaption(Text + L"...");
-                Sleep(pacing.PauseMilliseconds);
+                pacing.Pause(pacing.PauseMilliseconds);
             }
         }
         ++ProgressStepsDone;

@@ -33,6 +33,7 @@ struct TProgressPacing {
     int SecondDotPass;
     int ThirdDotPass;
     unsigned PauseMilliseconds;
+    void (*Pause)(unsigned milliseconds); // Sleep, unless a test watches the pauses
 };
 extern const TProgressPacing DefaultProgressPacing;
 // The pacing every step uses; tests put shorter ones in place.

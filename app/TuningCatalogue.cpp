@@ -112,8 +112,8 @@ class ConditionTest {
         case Condition::Always:
             return true;
         case Condition::Broadband:
-            if (!broadband_) broadband_ = IsBroadband(connectionPosition_);
-            return *broadband_;
+            if (broadband_ == Unknown) broadband_ = IsBroadband(connectionPosition_) ? Yes : No;
+            return broadband_ == Yes;
         default:
             return InVersionGroup(condition, versionCode_);
         }
@@ -122,7 +122,7 @@ class ConditionTest {
   private:
     int versionCode_;
     const std::function<int()>& connectionPosition_;
-    std::optional<bool> broadband_;
+    enum { Unknown, No, Yes } broadband_ = Unknown;
 };
 
 void CopyToProductKey(const BackupRow& row) {
