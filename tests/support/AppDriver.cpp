@@ -1,5 +1,8 @@
 #include "support/AppDriver.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <vector>
 
 #include "support/TestRegistry.h"
@@ -75,6 +78,72 @@ int CountWindows(const std::wstring& className) {
     EnumWindows(Visit, reinterpret_cast<LPARAM>(&s));
     return s.count;
 }
+
+std::vector<HWND> Children(HWND parent, const std::wstring& className) {
+    struct Collect {
+        const std::wstring* className;
+        std::vector<HWND> found;
+        static BOOL CALLBACK Add(HWND hwnd, LPARAM lp) {
+            auto* c = reinterpret_cast<Collect*>(lp);
+            wchar_t name[256] = {};
+            GetClassNameW(hwnd, name, 256);
+            if (*c->className == name) c->found.push_back(hwnd);
+            return TRUE;
+        }
+    } collect{&className, {}};
+    EnumChildWindows(parent, Collect::Add, reinterpret_cast<LPARAM>(&collect));
+    std::stable_sort(collect.found.begin(), collect.found.end(), [](HWND a, HWND b) {
+        RECT ra, rb;
+        GetWindowRect(a, &ra);
+        GetWindowRect(b, &rb);
+        return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+    });
+    return collect.found;
+}
+
+std::wstring WindowText(HWND window) {
+    wchar_t text[1024] = {};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+HWND ChildWithText(HWND parent, const std::wstring& className, const std::wstring& text) {
+    for (HWND child : Children(parent, className))
+        if (WindowText(child) == text) return child;
+    return nullptr;
+}
+
+HWND WaitForMessageBox(DWORD processId, DWORD milliseconds) { return WaitForWindow(L"#32770", processId, milliseconds); }
+
+std::wstring MessageBoxText(HWND box) {
+    std::wstring text;
+    for (HWND child : Children(box, L"Static")) {
+        const std::wstring t = WindowText(child);
+        if (t.size() > text.size()) text = t;
+    }
+    return text;
+}
+
+void PressMessageBoxButton(HWND box, int id) {
+    HWND button = GetDlgItem(box, id);
+    if (button) PostMessageW(button, BM_CLICK, 0, 0);
+    else PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+}
+
+void ChooseComboPosition(HWND combo, int position) {
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(position), 0);
+    SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(combo));
+}
+
+void ChooseTrackBarPosition(HWND trackBar, int position) {
+    SendMessageW(trackBar, TBM_SETPOS, TRUE, position);
+    SendMessageW(GetParent(trackBar), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position),
+                 reinterpret_cast<LPARAM>(trackBar));
+    SendMessageW(GetParent(trackBar), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(trackBar));
+}
+
+void Press(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
 
 void ClearProductKey() {
     const std::wstring key = L"Software\\Brenlow\\Hastrel";

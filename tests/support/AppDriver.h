@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "framework/Handles.h"
 
@@ -33,6 +34,19 @@ Process Start(const std::wstring& exe = HastrelPath(), const std::wstring& argum
 // The first visible top-level window of the class that belongs to the process.
 HWND WaitForWindow(const std::wstring& className, DWORD processId, DWORD milliseconds = 20000);
 int CountWindows(const std::wstring& className);
+// Descendant windows of the class, top to bottom then left to right.
+std::vector<HWND> Children(HWND parent, const std::wstring& className);
+HWND ChildWithText(HWND parent, const std::wstring& className, const std::wstring& text);
+std::wstring WindowText(HWND window);
+// A message box of the process: its text, and a press of one of its buttons.
+HWND WaitForMessageBox(DWORD processId, DWORD milliseconds = 30000);
+std::wstring MessageBoxText(HWND box);
+void PressMessageBoxButton(HWND box, int id);
+// Chooses a list position or a track bar position as the user would, with the notification.
+void ChooseComboPosition(HWND combo, int position);
+void ChooseTrackBarPosition(HWND trackBar, int position);
+// Presses a button without waiting for what its click starts.
+void Press(HWND button);
 // Ends the product key's test state: the product key's values are removed.
 void ClearProductKey();
 
