@@ -9,7 +9,10 @@
 #include "support/Captions.h"
 #include "support/CustomRegistry.h"
 #include "support/SystemFont.h"
+#include "support/Sound.h"
 #include "support/WindowsVersion.h"
+#include "app/DornithSettingsForm.h"
+#include "app/TuningCatalogue.h"
 
 TKVMainForm* KVMainForm = nullptr;
 
@@ -29,14 +32,10 @@ struct ListItemRow {
 
 // Position in the list = index of the row.
 const ListItemRow WindowsList[] = {
-    {L"  Microsoft \u00AE Windows 8", 0, 6},
-    {L"  Microsoft \u00AE Windows 7", 0, 5},
-    {L"  Microsoft \u00AE Windows Vista", 0, 3},
-    {L"  Microsoft \u00AE Windows XP", 0, 1},
-    {L"  Microsoft \u00AE Windows Server 2012", 1, 7},
-    {L"  Microsoft \u00AE Windows Server 2008", 1, 4},
-    {L"  Microsoft \u00AE Windows Server 2003", 1, 2},
-    {L"  Microsoft \u00AE Windows Server 2000", 1, 0},
+    {L"  Microsoft \u00AE Windows 8", 0, 6},           {L"  Microsoft \u00AE Windows 7", 0, 5},
+    {L"  Microsoft \u00AE Windows Vista", 0, 3},       {L"  Microsoft \u00AE Windows XP", 0, 1},
+    {L"  Microsoft \u00AE Windows Server 2012", 1, 7}, {L"  Microsoft \u00AE Windows Server 2008", 1, 4},
+    {L"  Microsoft \u00AE Windows Server 2003", 1, 2}, {L"  Microsoft \u00AE Windows Server 2000", 1, 0},
 };
 
 const ListItemRow ProcessorList[] = {
@@ -163,7 +162,7 @@ enum Option : unsigned {
 struct LayoutRow {
     Maker Make;
     const wchar_t* Name;
-    const wchar_t* Parent; // nullptr: the window itself
+    const wchar_t* Parent;        // nullptr: the window itself
     int Left, Top, Width, Height; // a label with no width and height sizes itself to its text
     const FontSpec* Font;         // nullptr: the parent's font
     unsigned Options;
@@ -289,10 +288,12 @@ void PlaceControl(TKVMainForm& form, const LayoutRow& row, TControl& control, HM
         button->SetDefault((o & DefaultButton) != 0);
         button->SetElevationRequired((o & Shield) != 0);
     } else if (auto* combo = dynamic_cast<TComboBoxEx*>(&control)) {
-        combo->Style = (o & DropDownList) ? TComboBoxExStyle::csExDropDownList : TComboBoxExStyle::csExDropDown;
+        combo->Style =
+            (o & DropDownList) ? TComboBoxExStyle::csExDropDownList : TComboBoxExStyle::csExDropDown;
         for (const ComboListRow& list : ComboLists)
             if (SameTextAscii(list.Combo, row.Name))
-                for (const ListItemRow& item : list.Items) combo->AddItem(item.Text, item.Image, item.Image);
+                for (const ListItemRow& item : list.Items)
+                    combo->AddItem(item.Text, item.Image, item.Image);
     } else if (auto* trackBar = dynamic_cast<TTrackBar*>(&control)) {
         for (const TrackBarRow& t : TrackBars) {
             if (!SameTextAscii(t.Name, row.Name)) continue;
@@ -375,15 +376,18 @@ void TKVMainForm::FormCreate(TComponent* /*Sender*/) {
         ApplySystemFont(this);
         ApplyCaptions(this);
 
-        std::wstring lastUpdated =
-            FormatStoredDate(ReadRegString(ProductKeyRoot, ProductKeyPath, ProductValue::UpdatedDate, L"", false));
+        std::wstring lastUpdated = FormatStoredDate(
+            ReadRegString(ProductKeyRoot, ProductKeyPath, ProductValue::UpdatedDate, L"", false));
         if (lastUpdated.empty())
             lastUpdated = FormatStoredDate(
                 ReadRegString(ProductKeyRoot, ProductKeyPath, ProductValue::InstalledDate, L"", false));
 
-        const int internetType = ReadRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::InternetType, 0, false);
-        int processorType = ReadRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::ProcessorType, -1, false);
-        const int speedSetting = ReadRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::SpeedSetting, 0, false);
+        const int internetType =
+            ReadRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::InternetType, 0, false);
+        int processorType =
+            ReadRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::ProcessorType, -1, false);
+        const int speedSetting =
+            ReadRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::SpeedSetting, 0, false);
         const bool applied = ReadRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, false, false);
 
         SoftwareLastUpdateLabel->SetCaption(SoftwareLastUpdateLabel->Caption() + lastUpdated);
@@ -404,8 +408,111 @@ int TKVMainForm::ConvertWindowsVersion(int WinVer) {
     return WindowsList[WinVer].VersionCode;
 }
 
-void TKVMainForm::GoButtonClick(TComponent* /*Sender*/) {}
-void TKVMainForm::RestoreButtonClick(TComponent* /*Sender*/) {}
+namespace {
+
+const wchar_t MainFormName[] = L"KVMainForm";
+const wchar_t SettingsFormName[] = L"KVSettingsForm";
+const wchar_t BlankLine[] = L"\r\n\r\n";
+
+// The status texts the progress window steps through, and how often each shows.
+struct ProgressStepRow {
+    const wchar_t* Key;
+    int Repeats;
+};
+constexpr ProgressStepRow OptimizeSteps[] = {
+    {L"MessageChange0", 2}, {L"MessageChange1", 2}, {L"MessageChange2", 3},  {L"MessageChange3", 1},
+    {L"MessageChange4", 2}, {L"MessageChange5", 4}, {L"MessageChange6", 4},  {L"MessageChange7", 2},
+    {L"MessageChange8", 3}, {L"MessageChange9", 4}, {L"MessageChange10", 6},
+};
+constexpr ProgressStepRow RestoreSteps[] = {
+    {L"MessageChange0", 2}, {L"MessageChange1", 2},  {L"MessageChange2", 3}, {L"MessageChange3", 1},
+    {L"MessageChange4", 2}, {L"MessageChange5", 4},  {L"MessageChange6", 4}, {L"MessageChange7", 2},
+    {L"MessageChange8", 3}, {L"MessageChange11", 6},
+};
+
+constexpr int StepCount(std::span<const ProgressStepRow> steps) {
+    int total = 0;
+    for (const ProgressStepRow& row : steps)
+        total += row.Repeats;
+    return total;
+}
+static_assert(StepCount(OptimizeSteps) == 33);
+static_assert(StepCount(RestoreSteps) == 29);
+
+} // namespace
+
+int(WINAPI* MessageBoxCall)(HWND, LPCWSTR, LPCWSTR, UINT) = MessageBoxW;
+
+namespace {
+
+// The connection and speed answers, read from the controls when the catalogue asks.
+TuningChoices CurrentChoices(TKVMainForm& form) {
+    return {[&form] { return form.ModemCombo->ItemIndex(); },
+            [&form] { return form.SpeedTrackBar->Position(); }};
+}
+
+// Disables the main window and walks the progress window through the steps.
+void RunProgressSteps(TKVMainForm& form, const wchar_t* headingKey, std::span<const ProgressStepRow> steps) {
+    form.SetEnabled(false);
+    KVSettingsForm->Position = TPosition::poOwnerFormCenter;
+    KVSettingsForm->Show();
+    ProgressStepTotal = StepCount(steps);
+    ProgressStepsDone = 0;
+    KVSettingsForm->CurrentSettingsHeading->SetCaption(GetCaption(SettingsFormName, headingKey));
+    for (const ProgressStepRow& row : steps)
+        for (int i = 0; i < row.Repeats; ++i)
+            ShowProgressStep(GetCaption(SettingsFormName, row.Key));
+}
+
+// The prompt that ends both operations; Yes restarts Windows at once.
+void ShowRestartPrompt(TKVMainForm& form) {
+    const std::wstring text = GetCaption(MainFormName, L"MessageBoxChangeRestart1") + BlankLine +
+                              GetCaption(MainFormName, L"MessageBoxChangeRestart2") + BlankLine +
+                              GetCaption(MainFormName, L"MessageBoxChangeRestart3");
+    if (MessageBoxCall(form.Handle(), text.c_str(), form.Caption().c_str(),
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
+        RestartWindows();
+}
+
+} // namespace
+
+void TKVMainForm::GoButtonClick(TComponent* /*Sender*/) {
+    try {
+        const bool appliedBefore = ReadAppliedFlag();
+        StoreAnswers(ModemCombo->ItemIndex(), ProcessorCombo->ItemIndex(), SpeedTrackBar->Position());
+        // The applied flag follows only once the nine backups stand: a run cut
+        // short in between must not claim backups that were never taken.
+        PlayClickSound();
+        RunProgressSteps(*this, L"MessageUpdate", OptimizeSteps);
+        const int versionCode = ConvertWindowsVersion(WindowsCombo->ItemIndex());
+        ApplyTuning(appliedBefore, versionCode, CurrentChoices(*this));
+        SetEnabled(true);
+        KVSettingsForm->Close();
+        RestoreButton->SetEnabled(true);
+        ShowRestartPrompt(*this);
+    } catch (...) {
+    }
+}
+
+void TKVMainForm::RestoreButtonClick(TComponent* /*Sender*/) {
+    try {
+        const std::wstring text = GetCaption(MainFormName, L"MessageBoxReset1") + BlankLine +
+                                  GetCaption(MainFormName, L"MessageBoxReset2");
+        if (MessageBoxCall(Handle(), text.c_str(), Caption().c_str(), MB_OKCANCEL | MB_ICONWARNING) != IDOK)
+            return;
+        // The applied flag goes only after every value is back in place, so a
+        // run cut short leaves the backups and the way to restore them.
+        PlayClickSound();
+        RunProgressSteps(*this, L"MessageRestore", RestoreSteps);
+        const int versionCode = ConvertWindowsVersion(WindowsCombo->ItemIndex());
+        RestoreTuning(versionCode, CurrentChoices(*this));
+        SetEnabled(true);
+        KVSettingsForm->Close();
+        RestoreButton->SetEnabled(false);
+        ShowRestartPrompt(*this);
+    } catch (...) {
+    }
+}
 void TKVMainForm::UpdatesButtonClick(TComponent* /*Sender*/) {}
 void TKVMainForm::NavButton1Click(TComponent* /*Sender*/) {}
 void TKVMainForm::NavButton2Click(TComponent* /*Sender*/) {}

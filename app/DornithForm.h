@@ -9,7 +9,7 @@
 #include "framework/StdCtrls.h"
 
 class TKVMainForm : public TForm {
-public:
+  public:
     explicit TKVMainForm(TComponent* owner);
     std::wstring ClassName() const override { return L"TKVMainForm"; }
 
@@ -83,3 +83,6 @@ public:
 };
 
 extern TKVMainForm* KVMainForm;
+
+// The message boxes of "Optimize now" and "Restore"; tests answer them in place of a user.
+extern int(WINAPI* MessageBoxCall)(HWND, LPCWSTR, LPCWSTR, UINT);

@@ -1,0 +1,269 @@
+// "Optimize now" and "Restore" end to end: the real program, built with short
+// progress steps, driven through its windows like a user, checked in the registry.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+
+#include "support/AppDriver.h"
+#include "support/TestRegistry.h"
+
+namespace {
+
+const std::wstring Product = L"Software\\Brenlow\\Hastrel";
+const std::wstring WindowMetrics = L"Control Panel\\Desktop\\WindowMetrics";
+const std::wstring Tcpip = L"System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+const std::wstring InternetSettings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+const std::wstring MemoryManagement = L"System\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
+const std::wstring SessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
+const std::wstring Desktop = L"Control Panel\\Desktop";
+const std::wstring Dfrg = L"Software\\Microsoft\\Dfrg\\BootOptimizeFunction";
+const std::wstring Messenger = L"System\\CurrentControlSet\\Services\\Messenger";
+
+const wchar_t RestartText[] =
+    L"The changes to the computer's gaming and internet performance settings have finished.\r\n\r\n"
+    L"You will need to restart Windows for the changes to become active.\r\n\r\n"
+    L"Click Yes to restart the computer now, or click No to restart later.";
+const wchar_t ResetText[] =
+    L"This will restore all changes made to the computer's gaming and internet settings to their original "
+    L"recommended values.\r\n\r\nClick OK to continue.";
+const wchar_t Title[] = L"Hastrel - Make your games and internet run faster";
+
+std::wstring ShortStepsPath() {
+    std::wstring path = driver::HastrelPath();
+    return path.substr(0, path.size() - 11) + L"HastrelShortSteps.exe";
+}
+
+std::optional<uint32_t> Dword(HKEY root, const std::wstring& key, const std::wstring& name) {
+    auto v = testreg::Get(root, key, name);
+    if (!v || v->type != REG_DWORD) return std::nullopt;
+    return v->Dword();
+}
+
+std::optional<std::wstring> Text(HKEY root, const std::wstring& key, const std::wstring& name) {
+    auto v = testreg::Get(root, key, name);
+    if (!v || v->type != REG_SZ) return std::nullopt;
+    return v->Text();
+}
+
+class TuningEndToEnd : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(driver::CountWindows(L"TKVMainForm"), 0) << "another Hastrel is running";
+        driver::ClearProductKey();
+        ClearTunedValues();
+        // Windows values as they stood before any tuning.
+        testreg::SetString(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate", L"0");
+        testreg::SetDword(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime", 12345);
+        testreg::SetDword(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPerServer", 6);
+        testreg::SetDword(HKEY_LOCAL_MACHINE, Messenger, L"Start", 3);
+    }
+    void TearDown() override {
+        if (app_) app_.Kill();
+        driver::ClearProductKey();
+        ClearTunedValues();
+    }
+    static void ClearTunedValues() {
+        testreg::DeleteValue(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate");
+        testreg::DeleteValue(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime");
+        testreg::DeleteValue(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveInterval");
+        testreg::DeleteValue(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL");
+        testreg::DeleteValue(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPerServer");
+        testreg::DeleteValue(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPer1_0Server");
+        testreg::DeleteValue(HKEY_LOCAL_MACHINE, SessionManager, L"EnablePrefetcher");
+        testreg::DeleteValue(HKEY_LOCAL_MACHINE, SessionManager, L"AutoChkTimeOut");
+        testreg::DeleteValue(HKEY_LOCAL_MACHINE, Dfrg, L"Enable");
+        testreg::DeleteValue(HKEY_CURRENT_USER, Desktop, L"SmoothScroll");
+        testreg::DeleteValue(HKEY_LOCAL_MACHINE, Messenger, L"Start");
+    }
+
+    HWND Launch() {
+        app_ = driver::Start(ShortStepsPath());
+        EXPECT_TRUE(app_);
+        if (!app_) return nullptr;
+        main_ = driver::WaitForWindow(L"TKVMainForm", app_.Id());
+        return main_;
+    }
+    HWND Button(const std::wstring& caption) const { return driver::ChildWithText(main_, L"Button", caption); }
+    std::vector<HWND> Combos() const { return driver::Children(main_, L"ComboBoxEx32"); }
+    HWND TrackBar() const {
+        auto bars = driver::Children(main_, TRACKBAR_CLASSW);
+        return bars.empty() ? nullptr : bars.front();
+    }
+    // Windows, processor and connection lists, top to bottom; the speed track bar.
+    void Choose(int windows, int processor, int connection, int speed) {
+        auto combos = Combos();
+        ASSERT_EQ(combos.size(), 3u);
+        driver::ChooseComboPosition(combos[0], windows);
+        driver::ChooseComboPosition(combos[1], processor);
+        driver::ChooseComboPosition(combos[2], connection);
+        driver::ChooseTrackBarPosition(TrackBar(), speed);
+    }
+    HWND WaitForProgressWindow() { return driver::WaitForWindow(L"TKVSettingsForm", app_.Id()); }
+    // Answers the box that ends both operations, after checking it.
+    void AnswerRestartPromptNo() {
+        HWND box = driver::WaitForMessageBox(app_.Id());
+        ASSERT_TRUE(box) << "no restart prompt";
+        EXPECT_EQ(driver::WindowText(box), Title);
+        EXPECT_EQ(driver::MessageBoxText(box), RestartText);
+        EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
+        driver::PressMessageBoxButton(box, IDNO);
+        WaitUntilGone(box);
+    }
+    static void WaitUntilGone(HWND window) {
+        for (int i = 0; i < 200 && IsWindow(window) && IsWindowVisible(window); ++i) Sleep(50);
+    }
+    void RunOptimize() {
+        driver::Press(Button(L"&Optimize now"));
+        AnswerRestartPromptNo();
+    }
+    void RunRestore() {
+        driver::Press(Button(L"&Restore"));
+        HWND box = driver::WaitForMessageBox(app_.Id());
+        ASSERT_TRUE(box);
+        driver::PressMessageBoxButton(box, IDOK);
+        WaitUntilGone(box);
+        AnswerRestartPromptNo();
+    }
+    void CloseProgram() {
+        PostMessageW(main_, WM_CLOSE, 0, 0);
+        DWORD code = 99;
+        ASSERT_TRUE(app_.WaitForExit(20000, &code));
+        EXPECT_EQ(code, 0u);
+    }
+    // Ends the program while the progress window shows, as a crash or power loss would.
+    void KillDuringTheSteps() {
+        HWND progress = WaitForProgressWindow();
+        ASSERT_TRUE(progress) << "the progress window never showed";
+        Sleep(300);
+        app_.Kill();
+    }
+
+    driver::Process app_;
+    HWND main_ = nullptr;
+};
+
+TEST_F(TuningEndToEnd, OptimizeThenRestoreThenStartAgain) {
+    ASSERT_TRUE(Launch());
+    HWND restore = Button(L"&Restore");
+    ASSERT_TRUE(restore);
+    EXPECT_FALSE(IsWindowEnabled(restore));
+    Choose(1, 1, 0, 1); // Windows 7, AMD, cable, Maximum Boost
+
+    driver::Press(Button(L"&Optimize now"));
+    ASSERT_TRUE(WaitForProgressWindow());
+    EXPECT_FALSE(IsWindowEnabled(main_)) << "the main window waits while the steps run";
+    AnswerRestartPromptNo();
+
+    EXPECT_TRUE(IsWindowEnabled(main_));
+    EXPECT_TRUE(IsWindowEnabled(restore));
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"InternetType"), 0u);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"ProcessorType"), 1u);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"SpeedSetting"), 1u);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"Restore"), 1u);
+    // The originals are backed up, the tuned values written.
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Product, L"MinAnimate"), L"0");
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"KeepAliveTime"), 12345u);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"MaxConnectionsPerServer"), 6u);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"KeepAliveInterval"), 1000u) << "a missing value backs up as its default";
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate"), L"1");
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime"), 7200000u);
+    EXPECT_EQ(Dword(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPerServer"), 8u);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL"), 64u);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, SessionManager, L"EnablePrefetcher"), 1u);
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Dfrg, L"Enable"), L"Y");
+    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, SessionManager, L"AutoChkTimeOut"));
+    auto smooth = testreg::Get(HKEY_CURRENT_USER, Desktop, L"SmoothScroll");
+    ASSERT_TRUE(smooth);
+    EXPECT_EQ(smooth->type, static_cast<DWORD>(REG_BINARY));
+    EXPECT_EQ(smooth->data, std::vector<uint8_t>(4, 0));
+
+    // Cancel changes nothing.
+    driver::Press(restore);
+    HWND box = driver::WaitForMessageBox(app_.Id());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(driver::WindowText(box), Title);
+    EXPECT_EQ(driver::MessageBoxText(box), ResetText);
+    driver::PressMessageBoxButton(box, IDCANCEL);
+    WaitUntilGone(box);
+    Sleep(300);
+    HWND progress = FindWindowW(L"TKVSettingsForm", nullptr);
+    EXPECT_TRUE(!progress || !IsWindowVisible(progress)) << "Cancel must not start the steps";
+    EXPECT_TRUE(IsWindowEnabled(restore));
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"Restore"), 1u);
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate"), L"1");
+
+    RunRestore();
+    EXPECT_FALSE(IsWindowEnabled(restore));
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate"), L"0");
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime"), 12345u);
+    EXPECT_EQ(Dword(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPerServer"), 6u);
+    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL"));
+    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Messenger, L"Start")) << "values without a backup are deleted";
+    EXPECT_FALSE(testreg::Get(HKEY_CURRENT_USER, Desktop, L"SmoothScroll"));
+    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Dfrg, L"Enable"));
+    EXPECT_TRUE(testreg::KeyExists(HKEY_LOCAL_MACHINE, Dfrg)) << "a delete never removes a key";
+    for (const wchar_t* gone : {L"Restore", L"MinAnimate", L"KeepAliveTime", L"MaxConnectionsPerServer"})
+        EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Product, gone)) << testing::PrintToString(std::wstring(gone));
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"InternetType"), 0u);
+    EXPECT_TRUE(testreg::Get(HKEY_LOCAL_MACHINE, Product, L"InstalledDate"));
+    CloseProgram();
+
+    // The next start shows the stored answers.
+    ASSERT_TRUE(Launch());
+    auto combos = Combos();
+    ASSERT_EQ(combos.size(), 3u);
+    EXPECT_EQ(SendMessageW(combos[1], CB_GETCURSEL, 0, 0), 1);
+    EXPECT_EQ(SendMessageW(combos[2], CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(SendMessageW(TrackBar(), TBM_GETPOS, 0, 0), 1);
+    EXPECT_FALSE(IsWindowEnabled(Button(L"&Restore")));
+    CloseProgram();
+}
+
+TEST_F(TuningEndToEnd, AnOptimizeCutShortKeepsTheOriginalsForTheNextRun) {
+    ASSERT_TRUE(Launch());
+    Choose(1, 0, 2, 0);
+    driver::Press(Button(L"&Optimize now"));
+    KillDuringTheSteps();
+    // The answers are stored, but nothing claims a backup that was never taken.
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"InternetType"), 2u);
+    EXPECT_FALSE(Dword(HKEY_LOCAL_MACHINE, Product, L"Restore"));
+    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Product, L"MinAnimate"));
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate"), L"0");
+
+    ASSERT_TRUE(Launch());
+    EXPECT_FALSE(IsWindowEnabled(Button(L"&Restore")));
+    RunOptimize();
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Product, L"MinAnimate"), L"0") << "the next run backs up the originals";
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"KeepAliveTime"), 12345u);
+    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL")) << "dial-up writes no broadband values";
+    CloseProgram();
+}
+
+TEST_F(TuningEndToEnd, ARestoreCutShortCanBeRunAgain) {
+    ASSERT_TRUE(Launch());
+    Choose(5, 0, 0, 0);
+    RunOptimize();
+    driver::Press(Button(L"&Restore"));
+    HWND box = driver::WaitForMessageBox(app_.Id());
+    ASSERT_TRUE(box);
+    driver::PressMessageBoxButton(box, IDOK);
+    WaitUntilGone(box);
+    KillDuringTheSteps();
+    // Still applied, with its backups: Restore is offered again.
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"Restore"), 1u);
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Product, L"MinAnimate"), L"0");
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"KeepAliveTime"), 12345u);
+
+    ASSERT_TRUE(Launch());
+    EXPECT_TRUE(IsWindowEnabled(Button(L"&Restore")));
+    RunRestore();
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate"), L"0");
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime"), 12345u);
+    EXPECT_FALSE(Dword(HKEY_LOCAL_MACHINE, Product, L"Restore"));
+    CloseProgram();
+}
+
+} // namespace
