@@ -117,9 +117,11 @@ int wmain(int argc, wchar_t** argv) {
     GetProcessMemoryInfo(process.h, &counters, sizeof(counters));
     RECT r{};
     GetWindowRect(window, &r);
-    const double ms = 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+    const double ms =
+        1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
     std::wprintf(L"ms=%.1f peak_kb=%lu rect=%ld %ld %ld %ld\n", ms,
-                 static_cast<unsigned long>(counters.PeakWorkingSetSize / 1024), r.left, r.top, r.right, r.bottom);
+                 static_cast<unsigned long>(counters.PeakWorkingSetSize / 1024), r.left, r.top, r.right,
+                 r.bottom);
     std::fflush(stdout);
 
     if (!keep) {

@@ -44,7 +44,8 @@ UniqueGdiObject CreatePictureBitmap(const PngPicture& picture, TAlphaForm form) 
     if (form == TAlphaForm::Premultiplied) {
         std::memcpy(out, picture.Pixels.data(), picture.Pixels.size() * sizeof(std::uint32_t));
     } else {
-        for (size_t i = 0; i < picture.Pixels.size(); ++i) out[i] = Unpremultiply(picture.Pixels[i]);
+        for (size_t i = 0; i < picture.Pixels.size(); ++i)
+            out[i] = Unpremultiply(picture.Pixels[i]);
     }
     GdiFlush();
     return bitmap;
@@ -56,6 +57,6 @@ void DrawPictureBitmap(HDC dc, HBITMAP bitmap, int width, int height, const RECT
     if (!source) return;
     SelectedObject selected(source.get(), bitmap);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source.get(), 0, 0, width,
-               height, blend);
+    AlphaBlend(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source.get(), 0, 0,
+               width, height, blend);
 }

@@ -18,33 +18,44 @@ int TImageList::AddPngResource(HMODULE module, const std::wstring& name) {
     return ImageList_Add(list_.get(), static_cast<HBITMAP>(bitmap.get()), nullptr);
 }
 
-int TImageList::Count() const { return list_ ? ImageList_GetImageCount(list_.get()) : 0; }
+int TImageList::Count() const {
+    return list_ ? ImageList_GetImageCount(list_.get()) : 0;
+}
 
 // ---- TComboBoxEx ----
 
-TComboBoxEx::TComboBoxEx(TComponent* owner) : TWinControl(owner) { TabStop = true; }
+TComboBoxEx::TComboBoxEx(TComponent* owner) : TWinControl(owner) {
+    TabStop = true;
+}
 
 void TComboBoxEx::CreateParams(WindowParams& params) {
     TWinControl::CreateParams(params);
     params.className = WC_COMBOBOXEXW;
-    params.style |= WS_VSCROLL | (Style == TComboBoxExStyle::csExDropDownList ? CBS_DROPDOWNLIST : CBS_DROPDOWN);
+    params.style |=
+        WS_VSCROLL | (Style == TComboBoxExStyle::csExDropDownList ? CBS_DROPDOWNLIST : CBS_DROPDOWN);
     // The control tabs as one stop; the dialog manager must not look inside it.
     params.exStyle = 0;
-    // A combo box's window height includes its opened list.
-    params.height = Height() * (DropDownCount + 1);
+    params.height = WindowHeight();
+}
+
+void TComboBoxEx::SetBounds(int left, int top, int width, int height) {
+    TWinControl::SetBounds(left, top, width, height);
+    if (HandleAllocated()) MoveWindow(Handle(), left, top, width, WindowHeight(), TRUE);
 }
 
 void TComboBoxEx::HandleCreated() {
     const HWND h = Handle();
     if (images_) SendMessageW(h, CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_->Handle()));
-    for (int i = 0; i < ItemCount(); ++i) InsertItemIntoWindow(i);
+    for (int i = 0; i < ItemCount(); ++i)
+        InsertItemIntoWindow(i);
     SendMessageW(h, CB_SETCURSEL, static_cast<WPARAM>(itemIndex_), 0);
 }
 
 void TComboBoxEx::SetImages(TImageList* images) {
     images_ = images;
     if (HandleAllocated())
-        SendMessageW(Handle(), CBEM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images ? images->Handle() : nullptr));
+        SendMessageW(Handle(), CBEM_SETIMAGELIST, 0,
+                     reinterpret_cast<LPARAM>(images ? images->Handle() : nullptr));
 }
 
 void TComboBoxEx::AddItem(const std::wstring& caption, int imageIndex, int selectedImageIndex) {
@@ -76,7 +87,9 @@ bool TComboBoxEx::ReflectCommand(WORD code) {
 
 // ---- TTrackBar ----
 
-TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner) { TabStop = true; }
+TTrackBar::TTrackBar(TComponent* owner) : TWinControl(owner) {
+    TabStop = true;
+}
 
 void TTrackBar::CreateParams(WindowParams& params) {
     TWinControl::CreateParams(params);

@@ -18,7 +18,7 @@ using UniqueImageList = UniqueHandle<HIMAGELIST, ImageListTraits>;
 
 // Small pictures of one size with alpha, for the items of lists.
 class TImageList : public TComponent {
-public:
+  public:
     explicit TImageList(TComponent* owner);
 
     // The size of every image; fixed once the first image is added.
@@ -31,7 +31,7 @@ public:
     int Count() const;
     HIMAGELIST Handle() const { return list_.get(); }
 
-private:
+  private:
     UniqueImageList list_;
 };
 
@@ -45,7 +45,7 @@ struct TComboExItem {
 
 // A combo box whose items carry a picture from an image list.
 class TComboBoxEx : public TWinControl {
-public:
+  public:
     explicit TComboBoxEx(TComponent* owner);
 
     TComboBoxExStyle Style = TComboBoxExStyle::csExDropDownList;
@@ -64,14 +64,18 @@ public:
     int ItemIndex() const { return itemIndex_; }
     void SetItemIndex(int index);
 
-protected:
+    // Height is the closed box's; the window also holds the opened list.
+    void SetBounds(int left, int top, int width, int height) override;
+
+  protected:
     bool PublishesFont() const override { return true; }
     void CreateParams(WindowParams& params) override;
     void HandleCreated() override;
     bool ReflectCommand(WORD code) override;
 
-private:
+  private:
     void InsertItemIntoWindow(int index);
+    int WindowHeight() const { return Height() * (DropDownCount + 1); }
 
     TImageList* images_ = nullptr;
     std::vector<TComboExItem> items_;
@@ -82,7 +86,7 @@ enum class TTickMark { tmBottomRight, tmTopLeft, tmBoth };
 
 // A horizontal slider over a range of whole numbers.
 class TTrackBar : public TWinControl {
-public:
+  public:
     explicit TTrackBar(TComponent* owner);
 
     int Min() const { return min_; }
@@ -100,12 +104,12 @@ public:
     int ThumbLength() const { return thumbLength_; }
     void SetThumbLength(int value);
 
-protected:
+  protected:
     void CreateParams(WindowParams& params) override;
     void HandleCreated() override;
     bool ReflectScroll(WORD code) override;
 
-private:
+  private:
     void ClampPosition();
 
     int min_ = 0, max_ = 10, position_ = 0, pageSize_ = 2, thumbLength_ = 20;
@@ -113,7 +117,7 @@ private:
 
 // A bar that shows how much of an operation is done.
 class TProgressBar : public TWinControl {
-public:
+  public:
     explicit TProgressBar(TComponent* owner);
 
     int Min() const { return min_; }
@@ -125,10 +129,10 @@ public:
     // A continuous bar instead of blocks.
     bool Smooth = false;
 
-protected:
+  protected:
     void CreateParams(WindowParams& params) override;
     void HandleCreated() override;
 
-private:
+  private:
     int min_ = 0, max_ = 100, position_ = 0;
 };

@@ -69,10 +69,8 @@ struct BevelSides {
     UINT Sides;
 };
 constexpr BevelSides BevelShapeSides[] = {
-    {TBevelShape::bsBox, BF_RECT},
-    {TBevelShape::bsTopLine, BF_TOP},
-    {TBevelShape::bsBottomLine, BF_BOTTOM},
-    {TBevelShape::bsLeftLine, BF_LEFT},
+    {TBevelShape::bsBox, BF_RECT},          {TBevelShape::bsTopLine, BF_TOP},
+    {TBevelShape::bsBottomLine, BF_BOTTOM}, {TBevelShape::bsLeftLine, BF_LEFT},
     {TBevelShape::bsRightLine, BF_RIGHT},
 };
 

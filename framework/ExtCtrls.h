@@ -10,7 +10,7 @@ enum class TBevelCut { bvNone, bvLowered, bvRaised };
 
 // A window that holds other controls on its own colour.
 class TPanel : public TWinControl {
-public:
+  public:
     explicit TPanel(TComponent* owner);
 
     TBevelCut BevelOuter() const { return bevelOuter_; }
@@ -19,19 +19,19 @@ public:
     bool ParentBackground() const { return parentBackground_; }
     void SetParentBackground(bool value);
 
-protected:
+  protected:
     bool PublishesFont() const override { return true; }
     std::wstring WindowClassName() const override { return L"THastrelPanel"; }
     void PaintBackground(HDC dc, const RECT& client) override;
 
-private:
+  private:
     TBevelCut bevelOuter_ = TBevelCut::bvRaised;
     bool parentBackground_ = true;
 };
 
 // A picture painted by its parent, blended by its alpha channel.
 class TImage : public TGraphicControl {
-public:
+  public:
     explicit TImage(TComponent* owner);
     void Paint(HDC dc) override;
 
@@ -47,7 +47,7 @@ public:
     bool Stretch() const { return stretch_; }
     void SetStretch(bool value);
 
-private:
+  private:
     UniqueGdiObject bitmap_;
     int pictureWidth_ = 0, pictureHeight_ = 0;
     bool stretch_ = false;
@@ -57,13 +57,13 @@ enum class TBevelShape { bsBox, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine
 
 // An etched frame or line, as dialogs draw separators.
 class TBevel : public TGraphicControl {
-public:
+  public:
     using TGraphicControl::TGraphicControl;
     void Paint(HDC dc) override;
 
     TBevelShape Shape() const { return shape_; }
     void SetShape(TBevelShape value);
 
-private:
+  private:
     TBevelShape shape_ = TBevelShape::bsBox;
 };

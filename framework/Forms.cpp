@@ -13,6 +13,12 @@ namespace {
 // application frees at exit.
 std::vector<TApplicationEvents*> applicationEvents;
 
+// Keys that move about a window: Tab, the arrows, and Alt for the accelerators.
+bool IsNavigationKey(const MSG& msg) {
+    if (msg.message == WM_SYSKEYDOWN) return msg.wParam == VK_MENU;
+    return msg.message == WM_KEYDOWN && (msg.wParam == VK_TAB || (msg.wParam >= VK_LEFT && msg.wParam <= VK_DOWN));
+}
+
 } // namespace
 
 TApplication Application;
@@ -287,10 +293,8 @@ bool TApplication::ProcessMessage(MSG& msg) {
     if (root && dynamic_cast<TForm*>(TWinControl::FromHandle(root))) {
         // Keyboard use shows the focus rectangles and accelerator underlines
         // that a mouse user does not need.
-        const bool navigating = (msg.message == WM_KEYDOWN && (msg.wParam == VK_TAB || (msg.wParam >= VK_LEFT &&
-                                                                                        msg.wParam <= VK_DOWN))) ||
-                                (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_MENU);
-        if (navigating) SendMessageW(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+        if (IsNavigationKey(msg))
+            SendMessageW(root, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
         if (IsDialogMessageW(root, &msg)) return true;
     }
     TranslateMessage(&msg);

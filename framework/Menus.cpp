@@ -29,8 +29,11 @@ struct AnimationFlag {
     UINT Flag;
 };
 constexpr AnimationFlag AnimationFlags[] = {
-    {maLeftToRight, TPM_HORPOSANIMATION}, {maRightToLeft, TPM_HORNEGANIMATION}, {maTopToBottom, TPM_VERPOSANIMATION},
-    {maBottomToTop, TPM_VERNEGANIMATION}, {maNone, TPM_NOANIMATION},
+    {maLeftToRight, TPM_HORPOSANIMATION},
+    {maRightToLeft, TPM_HORNEGANIMATION},
+    {maTopToBottom, TPM_VERPOSANIMATION},
+    {maBottomToTop, TPM_VERNEGANIMATION},
+    {maNone, TPM_NOANIMATION},
 };
 
 // The window that owns the menu while it is open: the form the menu belongs
@@ -59,8 +62,10 @@ void TPopupMenu::Popup(int X, int Y) {
         if (row.Alignment == Alignment) flags |= row.Flag;
     for (const AnimationFlag& row : AnimationFlags)
         if (MenuAnimation & row.Animation) flags |= row.Flag;
-    const int chosen = static_cast<int>(TrackPopupMenu(menu.get(), flags, X, Y, 0, MenuOwnerWindow(*this), nullptr));
+    const int chosen =
+        static_cast<int>(TrackPopupMenu(menu.get(), flags, X, Y, 0, MenuOwnerWindow(*this), nullptr));
     menu.reset();
     // The item list may have changed while the menu was open.
-    if (chosen > 0 && static_cast<size_t>(chosen) <= Items.size()) Items[static_cast<size_t>(chosen) - 1]->Click();
+    if (chosen > 0 && static_cast<size_t>(chosen) <= Items.size())
+        Items[static_cast<size_t>(chosen) - 1]->Click();
 }

@@ -7,7 +7,7 @@
 #include "framework/Controls.h"
 
 class TMenuItem : public TComponent {
-public:
+  public:
     using TComponent::TComponent;
     // "-" makes the item a separator; "&" marks the accelerator letter.
     std::wstring Caption;
@@ -22,7 +22,7 @@ inline constexpr TMenuAnimation maLeftToRight = 1, maRightToLeft = 2, maTopToBot
                                 maNone = 16;
 
 class TPopupMenu : public TComponent {
-public:
+  public:
     using TComponent::TComponent;
 
     // The items in menu order; the menu does not own them.

@@ -6,7 +6,9 @@
 
 // ---- TLabel ----
 
-TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) { AdjustBounds(); }
+TLabel::TLabel(TComponent* owner) : TGraphicControl(owner) {
+    AdjustBounds();
+}
 
 void TLabel::SetAutoSize(bool value) {
     if (value == autoSize_) return;
@@ -139,7 +141,8 @@ void CollectButtons(TWinControl* container, std::vector<TButton*>& buttons) {
 }
 
 TWinControl* TopLevelOf(TWinControl* control) {
-    while (control->Parent()) control = control->Parent();
+    while (control->Parent())
+        control = control->Parent();
     return control;
 }
 
@@ -159,10 +162,13 @@ void UpdateDefaultButtonLook(TWinControl* window, HWND focus) {
     TButton* focused = nullptr;
     for (TButton* b : buttons)
         if (focus && b->HandleAllocated() && b->Handle() == focus) focused = b;
-    for (TButton* b : buttons) b->ShowAsDefault(focused ? b == focused : b->Default());
+    for (TButton* b : buttons)
+        b->ShowAsDefault(focused ? b == focused : b->Default());
 }
 
-TButton::TButton(TComponent* owner) : TWinControl(owner) { TabStop = true; }
+TButton::TButton(TComponent* owner) : TWinControl(owner) {
+    TabStop = true;
+}
 
 void TButton::SetDefault(bool value) {
     if (value == default_) return;
@@ -240,7 +246,9 @@ bool TButton::ReflectCommand(WORD code) {
 
 // ---- TMemo ----
 
-TMemo::TMemo(TComponent* owner) : TWinControl(owner) { TabStop = true; }
+TMemo::TMemo(TComponent* owner) : TWinControl(owner) {
+    TabStop = true;
+}
 
 void TMemo::CreateParams(WindowParams& params) {
     TWinControl::CreateParams(params);

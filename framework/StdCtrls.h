@@ -9,7 +9,7 @@ enum class TTextLayout { tlTop, tlCenter, tlBottom };
 // Text painted by its parent. With AutoSize it takes the size of its text;
 // a right-justified one keeps its right edge and grows leftwards.
 class TLabel : public TGraphicControl {
-public:
+  public:
     explicit TLabel(TComponent* owner);
     void Paint(HDC dc) override;
     // With AutoSize the given size is replaced by the text's at once; a
@@ -34,13 +34,13 @@ public:
     // True until a colour of its own is set: the label fills with its parent's colour.
     bool ParentColor() const { return parentColor_; }
 
-protected:
+  protected:
     bool PublishesFont() const override { return true; }
     void CaptionChanged() override;
     void FontChanged() override;
     void ColorChanged() override;
 
-private:
+  private:
     UINT TextFlags() const;
     std::wstring DrawnText() const;
     void AdjustBounds();
@@ -57,7 +57,7 @@ private:
 // A push button. The default one is pressed by Enter while no other button
 // has the focus; a focused button is pressed by Enter itself, as in dialogs.
 class TButton : public TWinControl {
-public:
+  public:
     explicit TButton(TComponent* owner);
 
     bool Default() const { return default_; }
@@ -70,14 +70,14 @@ public:
 
     void Click() override;
 
-protected:
+  protected:
     bool PublishesFont() const override { return true; }
     void CreateParams(WindowParams& params) override;
     void HandleCreated() override;
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     bool ReflectCommand(WORD code) override;
 
-private:
+  private:
     friend void UpdateDefaultButtonLook(TWinControl* window, HWND focus);
     void ShowAsDefault(bool value);
 
@@ -93,13 +93,13 @@ TButton* FindDefaultButton(TWinControl* container);
 void UpdateDefaultButtonLook(TWinControl* window, HWND focus);
 
 class TMemo : public TWinControl {
-public:
+  public:
     explicit TMemo(TComponent* owner);
     // The whole text, lines separated by CR LF.
     const std::wstring& Text() const { return Caption(); }
     void SetText(const std::wstring& text) { SetCaption(text); }
 
-protected:
+  protected:
     bool PublishesFont() const override { return true; }
     void CreateParams(WindowParams& params) override;
 };

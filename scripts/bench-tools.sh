@@ -25,7 +25,12 @@ build_tools() {
     fi
 }
 
-# Runs BenchProbe on a program; prints its one line of figures.
+# Runs BenchProbe on a program; prints its one line of figures. Through a
+# file, not a pipe: a program left running keeps a pipe open.
 probe() {
-    wine "$TOOLS_DIR/BenchProbe.exe" "$@" | tr -d '\r'
+    local out
+    out=$(mktemp)
+    wine "$TOOLS_DIR/BenchProbe.exe" "$@" >"$out"
+    tr -d '\r' <"$out"
+    rm -f "$out"
 }

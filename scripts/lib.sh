@@ -41,6 +41,15 @@ wine_prefix() {
         wineboot -i >/dev/null 2>&1 || true
         wineserver -w
     fi
+    # Wine's own Tahoma and the Marlett symbols of the caption buttons, which
+    # this Wine build does not find in its data folder by itself.
+    local font dir
+    for font in tahoma.ttf tahomabd.ttf marlett.ttf; do
+        [ -f "$WINEPREFIX/drive_c/windows/Fonts/$font" ] && continue
+        for dir in /usr/share/wine/fonts /usr/lib/wine/fonts; do
+            if [ -f "$dir/$font" ]; then cp "$dir/$font" "$WINEPREFIX/drive_c/windows/Fonts/"; break; fi
+        done
+    done
 }
 
 # Starts a private X server on a free display and exports DISPLAY.

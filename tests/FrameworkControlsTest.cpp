@@ -18,7 +18,7 @@
 namespace {
 
 class TTestForm : public TForm {
-public:
+  public:
     using TForm::TForm;
     std::wstring ClassName() const override { return L"TFrameworkTestForm"; }
 };
@@ -51,7 +51,7 @@ TImage& AddImage(TForm& form, TWinControl& parent, RECT bounds, std::uint32_t pi
 
 // What a window's client area looks like, painted into a bitmap of our own.
 class Canvas {
-public:
+  public:
     Canvas(int width, int height) : width_(width) {
         BITMAPINFO info{};
         info.bmiHeader.biSize = sizeof(info.bmiHeader);
@@ -77,7 +77,7 @@ public:
         return bits_[y * width_ + x] & 0xFFFFFF;
     }
 
-private:
+  private:
     int width_;
     UniqueGdiObject bitmap_;
     UniqueMemoryDc dc_;
@@ -87,7 +87,8 @@ private:
 
 bool Near(std::uint32_t rgb, std::uint32_t expected, int tolerance = 3) {
     for (int shift : {0, 8, 16}) {
-        const int a = static_cast<int>((rgb >> shift) & 0xFF), b = static_cast<int>((expected >> shift) & 0xFF);
+        const int a = static_cast<int>((rgb >> shift) & 0xFF),
+                  b = static_cast<int>((expected >> shift) & 0xFF);
         if (a - b > tolerance || b - a > tolerance) return false;
     }
     return true;
@@ -107,7 +108,8 @@ TEST(GraphicControls, LaterControlPaintsOverTheEarlier) {
     EXPECT_EQ(canvas.At(35, 35), 0x0000FFu); // the overlap shows the later one
     EXPECT_EQ(canvas.At(55, 50), 0x0000FFu);
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
-    EXPECT_EQ(canvas.At(2, 2), static_cast<std::uint32_t>(GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face)));
+    EXPECT_EQ(canvas.At(2, 2),
+              static_cast<std::uint32_t>(GetRValue(face) << 16 | GetGValue(face) << 8 | GetBValue(face)));
 }
 
 TEST(GraphicControls, PicturesBlendByTheirAlpha) {
@@ -192,7 +194,9 @@ void Watch(TControl& control, Counts& counts) {
     control.OnClick = [&counts](TComponent*) { ++counts.click; };
 }
 
-LPARAM At(int x, int y) { return MAKELPARAM(x, y); }
+LPARAM At(int x, int y) {
+    return MAKELPARAM(x, y);
+}
 
 TEST(GraphicControls, HoverEntersAndLeavesOnceEach) {
     auto form = NewForm(100, 40);
@@ -379,7 +383,8 @@ TEST(ComboBoxEx, ItemIndexFollowsTheUsersChoice) {
     TComboBoxEx& combo = form->Create<TComboBoxEx>(L"Combo");
     combo.SetParent(form.get());
     combo.SetBounds(10, 10, 200, 22);
-    for (const wchar_t* text : {L"a", L"b", L"c"}) combo.AddItem(text, -1, -1);
+    for (const wchar_t* text : {L"a", L"b", L"c"})
+        combo.AddItem(text, -1, -1);
     combo.SetItemIndex(0);
     form->Handle();
     const HWND list = reinterpret_cast<HWND>(SendMessageW(combo.Handle(), CBEM_GETCOMBOCONTROL, 0, 0));
@@ -403,7 +408,8 @@ TEST(ComboBoxEx, ShowsTheImagesOfItsImageList) {
     combo.SetParent(form.get());
     combo.SetBounds(10, 10, 200, 22);
     form->Handle();
-    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(combo.Handle(), CBEM_GETIMAGELIST, 0, 0)), images.Handle());
+    EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(combo.Handle(), CBEM_GETIMAGELIST, 0, 0)),
+              images.Handle());
 }
 
 TEST(TrackBar, PositionStaysInRangeAndFollowsTheUser) {
@@ -460,7 +466,7 @@ TEST(ProgressBar, PositionStaysInRange) {
 // ---- Keyboard, as in a dialog ----
 
 class Keyboard : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         form = NewForm(300, 200);
         panel = &form->Create<TPanel>(L"Panel");
@@ -515,7 +521,8 @@ TEST_F(Keyboard, ChildWindowsHaveDistinctControlIds) {
         ids.push_back(GetDlgCtrlID(c->Handle()));
     for (size_t i = 0; i < ids.size(); ++i) {
         EXPECT_GE(ids[i], 100);
-        for (size_t j = 0; j < i; ++j) EXPECT_NE(ids[i], ids[j]);
+        for (size_t j = 0; j < i; ++j)
+            EXPECT_NE(ids[i], ids[j]);
     }
 }
 
@@ -524,12 +531,20 @@ TEST_F(Keyboard, FirstControlInTabOrderHasTheFocusAndTabFollowsTheOrder) {
     EXPECT_TRUE(IsChild(combo->Handle(), GetFocus()));
     Post(WM_KEYDOWN, VK_TAB);
     EXPECT_EQ(GetFocus(), other->Handle());
+    EXPECT_TRUE(LooksDefault(other));
+    EXPECT_FALSE(LooksDefault(save));
     Post(WM_KEYDOWN, VK_TAB);
     EXPECT_EQ(GetFocus(), save->Handle());
+    EXPECT_FALSE(LooksDefault(other));
     Post(WM_KEYDOWN, VK_TAB);
     EXPECT_EQ(GetFocus(), outside->Handle());
+    EXPECT_TRUE(LooksDefault(outside));
+    EXPECT_FALSE(LooksDefault(save));
     Post(WM_KEYDOWN, VK_TAB);
     EXPECT_TRUE(IsChild(combo->Handle(), GetFocus()));
+    // Back outside the buttons, the default button wears the frame again.
+    EXPECT_TRUE(LooksDefault(save));
+    EXPECT_FALSE(LooksDefault(outside));
 }
 
 TEST_F(Keyboard, EnterOutsideAButtonPressesTheDefaultButton) {
@@ -617,7 +632,9 @@ TEST(Button, ShieldAndDefaultStyle) {
 
 // ---- Popup menu ----
 
-void CALLBACK EndMenuTimer(HWND, UINT, UINT_PTR, DWORD) { EndMenu(); }
+void CALLBACK EndMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
+    EndMenu();
+}
 
 TEST(PopupMenu, ChosenItemsClickRunsAfterTheMenuCloses) {
     auto form = NewForm(200, 100);
@@ -637,7 +654,8 @@ TEST(PopupMenu, ChosenItemsClickRunsAfterTheMenuCloses) {
     }
     // Down, down over the separator, Enter; a timer ends the menu should the keys go astray.
     const HWND h = form->Handle();
-    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) PostMessageW(h, WM_KEYDOWN, key, 1);
+    for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN})
+        PostMessageW(h, WM_KEYDOWN, key, 1);
     const UINT_PTR timer = SetTimer(nullptr, 0, 5000, EndMenuTimer);
     RECT r;
     GetWindowRect(h, &r);

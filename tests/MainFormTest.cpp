@@ -34,7 +34,7 @@ std::unique_ptr<TKVMainForm> CreateMainForm() {
 }
 
 class MainForm : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         for (const wchar_t* name : ProductValues) {
             savedProduct_[name] = testreg::Get(HKEY_LOCAL_MACHINE, ProductKey, name);
@@ -43,7 +43,8 @@ protected:
         savedProcessor_ = testreg::Get(HKEY_LOCAL_MACHINE, ProcessorKey, ProcessorName);
     }
     void TearDown() override {
-        for (auto& [name, value] : savedProduct_) Restore(ProductKey, name, value);
+        for (auto& [name, value] : savedProduct_)
+            Restore(ProductKey, name, value);
         Restore(ProcessorKey, ProcessorName, savedProcessor_);
     }
 
@@ -70,8 +71,9 @@ protected:
         return DateTimeToText(when, StartupFormatSettings());
     }
 
-private:
-    static void Restore(const std::wstring& key, const std::wstring& name, const std::optional<testreg::Value>& value) {
+  private:
+    static void Restore(const std::wstring& key, const std::wstring& name,
+                        const std::optional<testreg::Value>& value) {
         if (value)
             testreg::Set(HKEY_LOCAL_MACHINE, key, name, value->type, value->data.data(),
                          static_cast<DWORD>(value->data.size()));
@@ -117,17 +119,53 @@ TEST_F(MainForm, WindowIsAFixedSingleBorderWindowOfItsOwnClass) {
 
 TEST_F(MainForm, FormOwnsEveryComponentInLayoutOrder) {
     auto form = CreateMainForm();
-    const std::vector<std::wstring> expected = {
-        L"BackgroundImage", L"TopLogoImage", L"NavButton1", L"NavLabel2", L"LinkLabel4", L"LinkLabel5",
-        L"LinkLabel6", L"LinkLabel7", L"NavButton2", L"NavButton3", L"NavButton4", L"NavStatic2", L"NavStatic3",
-        L"NavStatic4", L"NavStatic1", L"MainPanel", L"VersionInstalledLabel", L"SoftwareLastUpdateLabel",
-        L"LineSeparator2", L"OSVersionLabel", L"ProcessorTypeLabel", L"SpeedLabel", L"FastLabel", L"LineSeparator1",
-        L"FasterLabel", L"ModemTypeLabel", L"UpdatesButton", L"BenefitsPanel", L"BenefitsDescription",
-        L"BenefitsLabel", L"WindowsCombo", L"ProcessorCombo", L"SpeedTrackBar", L"RestoreButton", L"GoButton",
-        L"ModemCombo", L"PopupMenu", L"HelpFilePopup", L"N1", L"TechSupportPopup", L"ApplicationEvents",
-        L"ImageList1", L"ImageList2", L"ImageList3"};
+    const std::vector<std::wstring> expected = {L"BackgroundImage",
+                                                L"TopLogoImage",
+                                                L"NavButton1",
+                                                L"NavLabel2",
+                                                L"LinkLabel4",
+                                                L"LinkLabel5",
+                                                L"LinkLabel6",
+                                                L"LinkLabel7",
+                                                L"NavButton2",
+                                                L"NavButton3",
+                                                L"NavButton4",
+                                                L"NavStatic2",
+                                                L"NavStatic3",
+                                                L"NavStatic4",
+                                                L"NavStatic1",
+                                                L"MainPanel",
+                                                L"VersionInstalledLabel",
+                                                L"SoftwareLastUpdateLabel",
+                                                L"LineSeparator2",
+                                                L"OSVersionLabel",
+                                                L"ProcessorTypeLabel",
+                                                L"SpeedLabel",
+                                                L"FastLabel",
+                                                L"LineSeparator1",
+                                                L"FasterLabel",
+                                                L"ModemTypeLabel",
+                                                L"UpdatesButton",
+                                                L"BenefitsPanel",
+                                                L"BenefitsDescription",
+                                                L"BenefitsLabel",
+                                                L"WindowsCombo",
+                                                L"ProcessorCombo",
+                                                L"SpeedTrackBar",
+                                                L"RestoreButton",
+                                                L"GoButton",
+                                                L"ModemCombo",
+                                                L"PopupMenu",
+                                                L"HelpFilePopup",
+                                                L"N1",
+                                                L"TechSupportPopup",
+                                                L"ApplicationEvents",
+                                                L"ImageList1",
+                                                L"ImageList2",
+                                                L"ImageList3"};
     std::vector<std::wstring> names;
-    for (int i = 0; i < form->ComponentCount(); ++i) names.push_back(form->Components(i)->Name);
+    for (int i = 0; i < form->ComponentCount(); ++i)
+        names.push_back(form->Components(i)->Name);
     EXPECT_EQ(names, expected);
     EXPECT_EQ(form->FindComponent(L"gobutton"), form->GoButton);
 }
@@ -208,10 +246,10 @@ TEST_F(MainForm, ControlsCarryTheirLayoutProperties) {
     }
     EXPECT_EQ(form->BackgroundImage->PictureWidth(), 765);
     EXPECT_EQ(form->BackgroundImage->PictureHeight(), 500);
-    for (TControl* hand : std::initializer_list<TControl*>{form->NavButton1, form->NavButton2, form->NavButton3,
-                                                           form->NavButton4, form->NavStatic1, form->NavStatic2,
-                                                           form->NavStatic3, form->NavStatic4, form->LinkLabel4,
-                                                           form->LinkLabel5, form->LinkLabel6, form->LinkLabel7})
+    for (TControl* hand : std::initializer_list<TControl*>{
+             form->NavButton1, form->NavButton2, form->NavButton3, form->NavButton4, form->NavStatic1,
+             form->NavStatic2, form->NavStatic3, form->NavStatic4, form->LinkLabel4, form->LinkLabel5,
+             form->LinkLabel6, form->LinkLabel7})
         EXPECT_EQ(hand->Cursor, crHandPoint) << testing::PrintToString(hand->Name);
     EXPECT_EQ(form->BackgroundImage->Cursor, crDefault);
 
@@ -269,7 +307,8 @@ TEST_F(MainForm, HandlersAreBoundToTheirComponents) {
              form->LinkLabel6, form->LinkLabel7, form->GoButton, form->RestoreButton, form->UpdatesButton}) {
         EXPECT_TRUE(clickable->OnClick) << testing::PrintToString(clickable->Name);
     }
-    for (TControl* hover : std::initializer_list<TControl*>{form->NavButton1, form->NavStatic4, form->LinkLabel7}) {
+    for (TControl* hover :
+         std::initializer_list<TControl*>{form->NavButton1, form->NavStatic4, form->LinkLabel7}) {
         EXPECT_TRUE(hover->OnMouseEnter) << testing::PrintToString(hover->Name);
         EXPECT_TRUE(hover->OnMouseLeave) << testing::PrintToString(hover->Name);
     }
@@ -325,7 +364,8 @@ TEST_F(MainForm, ListsHoldTheirItemsWithImages) {
         EXPECT_EQ(form->ProcessorCombo->Item(i).ImageIndex, 0);
     }
     ASSERT_EQ(form->ModemCombo->ItemCount(), 9);
-    for (int i = 0; i < 9; ++i) EXPECT_EQ(form->ModemCombo->Item(i).Caption, modems[static_cast<size_t>(i)]);
+    for (int i = 0; i < 9; ++i)
+        EXPECT_EQ(form->ModemCombo->Item(i).Caption, modems[static_cast<size_t>(i)]);
 
     // The windows hold the same items.
     wchar_t text[128] = {};
@@ -334,7 +374,8 @@ TEST_F(MainForm, ListsHoldTheirItemsWithImages) {
     item.iItem = 4;
     item.pszText = text;
     item.cchTextMax = 128;
-    ASSERT_TRUE(SendMessageW(form->WindowsCombo->Handle(), CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    ASSERT_TRUE(
+        SendMessageW(form->WindowsCombo->Handle(), CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     EXPECT_STREQ(text, L"  Microsoft \u00AE Windows Server 2012");
     EXPECT_EQ(item.iImage, 1);
     EXPECT_EQ(SendMessageW(form->ModemCombo->Handle(), CB_GETCOUNT, 0, 0), 9);
@@ -353,7 +394,8 @@ TEST_F(MainForm, PanelChildrenFollowTheTabOrder) {
     SetDword(L"Restore", 1);
     auto form = CreateMainForm();
     std::vector<HWND> order;
-    for (HWND child = GetWindow(form->MainPanel->Handle(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+    for (HWND child = GetWindow(form->MainPanel->Handle(), GW_CHILD); child;
+         child = GetWindow(child, GW_HWNDNEXT))
         order.push_back(child);
     const std::vector<HWND> expected = {form->GoButton->Handle(),      form->RestoreButton->Handle(),
                                         form->WindowsCombo->Handle(),  form->ProcessorCombo->Handle(),
@@ -531,7 +573,8 @@ TEST_F(MainForm, RunningWindowsIsPreselectedAndMapsBack) {
 
 // Started as a child process under a release the list does not know.
 TEST(MainFormUnknownWindows, ChildPreselectsWindows8) {
-    if (!std::getenv("HASTREL_UNKNOWN_WINDOWS_CHILD")) GTEST_SKIP() << "runs only as the child of the test below";
+    if (!std::getenv("HASTREL_UNKNOWN_WINDOWS_CHILD"))
+        GTEST_SKIP() << "runs only as the child of the test below";
     ASSERT_EQ(GetWindowsVersion(), -1);
     auto form = CreateMainForm();
     EXPECT_EQ(form->WindowsCombo->ItemIndex(), 0);
@@ -569,14 +612,15 @@ TEST(MainFormUnknownWindows, AnUnknownReleasePreselectsWindows8) {
 // ---- Keyboard ----
 
 class MainFormKeyboard : public MainForm {
-protected:
+  protected:
     void SetUp() override {
         MainForm::SetUp();
         SetDword(L"Restore", 1);
         form = CreateMainForm();
         form->Show();
-        for (auto [button, count] : {std::pair{form->GoButton, &goClicks}, std::pair{form->RestoreButton, &restoreClicks},
-                                     std::pair{form->UpdatesButton, &updatesClicks}})
+        for (auto [button, count] :
+             {std::pair{form->GoButton, &goClicks}, std::pair{form->RestoreButton, &restoreClicks},
+              std::pair{form->UpdatesButton, &updatesClicks}})
             button->OnClick = [count](TComponent*) { ++*count; };
         Application.ProcessMessages();
     }
