@@ -5,7 +5,7 @@
 #include <string>
 #include <type_traits>
 
-#include "app/ProductKey.h"
+#include "support/ProductKey.h"
 #include "support/Captions.h"
 #include "support/CustomRegistry.h"
 #include "support/SystemFont.h"
@@ -254,11 +254,11 @@ TNotifyEvent Bind(TKVMainForm& form, Handler handler) {
     return [&form, handler](TComponent* sender) { (form.*handler)(sender); };
 }
 
-void ApplyFont(TFont& font, const FontSpec& spec) {
-    font.SetName(spec.Name);
-    font.SetHeight(spec.Height);
-    font.SetStyle(spec.Style);
-    font.SetColor(spec.Color);
+void ApplyFont(TFont& font, const FontSpec& fontSpec) {
+    font.SetName(fontSpec.Name);
+    font.SetHeight(fontSpec.Height);
+    font.SetStyle(fontSpec.Style);
+    font.SetColor(fontSpec.Color);
 }
 
 void PlaceControl(TKVMainForm& form, const LayoutRow& row, TControl& control, HMODULE module) {

@@ -5,7 +5,7 @@
 #include "app/DornithAboutForm.h"
 #include "app/DornithForm.h"
 #include "app/DornithSettingsForm.h"
-#include "app/ProductKey.h"
+#include "support/ProductKey.h"
 #include "framework/DateTime.h"
 #include "framework/Forms.h"
 #include "support/CustomRegistry.h"

@@ -1,6 +1,6 @@
 #include "app/TuningCatalogue.h"
 
-#include "app/ProductKey.h"
+#include "support/ProductKey.h"
 #include "support/CustomRegistry.h"
 
 #include <iterator>

@@ -14,11 +14,9 @@
 #include "framework/StdCtrls.h"
 #include "support/CaptionsText.h"
 #include "support/CustomRegistry.h"
+#include "support/ProductKey.h"
 
 namespace {
-
-// The product key as every caller passes it; support knows nothing of the program's own units.
-constexpr wchar_t ProductKey[] = L"\\Software\\Brenlow\\Hastrel\\";
 
 std::wstring AnsiToWide(std::string_view bytes) {
     if (bytes.empty() || bytes.size() > static_cast<size_t>(INT_MAX)) return std::wstring();
@@ -35,7 +33,7 @@ std::wstring AnsiToWide(std::string_view bytes) {
 // that a change of language shows in the next window or message box.
 std::vector<std::wstring> LoadCaptionLines() {
     const std::wstring language =
-        AsciiLower(ReadRegString(HKEY_LOCAL_MACHINE, ProductKey, L"Language", L"english", false));
+        AsciiLower(ReadRegString(ProductKeyRoot, ProductKeyPath, ProductValue::Language, L"english", false));
     const HMODULE module = GetModuleHandleW(nullptr);
     const HRSRC info = FindResourceW(module, language.c_str(), RT_RCDATA);
     if (!info) return {};

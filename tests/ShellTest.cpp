@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/AppDriver.h"
+
 #include <cwchar>
 #include <optional>
 #include <string>
@@ -71,17 +73,8 @@ std::optional<std::wstring> ReadText(const std::wstring& path) {
     return false;
 }();
 
-std::wstring OwnPath() {
-    std::wstring path(32768, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path;
-}
-
-std::wstring TempFolder() {
-    std::wstring path(MAX_PATH + 1, L'\0');
-    path.resize(GetTempPathW(static_cast<DWORD>(path.size()), path.data()));
-    return path;
-}
+using driver::OwnPath;
+using driver::TempFolder;
 
 // Sets the current folder for one test and puts the old one back.
 class CurrentFolderScope {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/AppDriver.h"
+
 #include <cstdint>
 #include <cwchar>
 #include <iterator>
@@ -107,17 +109,8 @@ constexpr WineVersion WineVersions[] = {
 };
 // clang-format on
 
-std::wstring OwnPath() {
-    std::wstring path(32768, L'\0');
-    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
-    return path;
-}
-
-std::wstring TempFolder() {
-    std::wstring path(MAX_PATH + 1, L'\0');
-    path.resize(GetTempPathW(static_cast<DWORD>(path.size()), path.data()));
-    return path;
-}
+using driver::OwnPath;
+using driver::TempFolder;
 
 // A copy of this executable under its own name, with the Windows version
 // that Wine shows to that name; both are removed again afterwards.

@@ -9,10 +9,20 @@
 
 namespace driver {
 
+std::wstring OwnPath() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size())));
+    return path;
+}
+
+std::wstring TempFolder() {
+    std::wstring path(MAX_PATH + 1, L'\0');
+    path.resize(GetTempPathW(static_cast<DWORD>(path.size()), path.data()));
+    return path;
+}
+
 std::wstring HastrelPath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
+    std::wstring folder = OwnPath();
     folder.resize(folder.find_last_of(L'\\') + 1);
     return folder + L"..\\Hastrel.exe";
 }

@@ -11,6 +11,9 @@
 
 namespace driver {
 
+// This test executable's own path, and the temporary folder.
+std::wstring OwnPath();
+std::wstring TempFolder();
 std::wstring HastrelPath();
 
 class Process {
