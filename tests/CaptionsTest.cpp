@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestDates.h"
+
 #include <windows.h>
 
 #include <cwchar>
@@ -333,21 +335,14 @@ TEST(StoredDate, EmptyOrUnreadableTextGivesTheEmptyText) {
 constexpr wchar_t ChildOutput[] = L"HASTREL_STORED_DATE_OUT";
 constexpr wchar_t ChildThreadLocale[] = L"HASTREL_STORED_DATE_LOCALE";
 
-SYSTEMTIME Time(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
-    SYSTEMTIME st{};
-    st.wYear = year, st.wMonth = month, st.wDay = day, st.wHour = hour, st.wMinute = minute,
-    st.wSecond = second;
-    return st;
-}
-
 // Stamps that the child stores and reads back, and texts that it only reads.
 // clang-format off
 const SYSTEMTIME Stamps[] = {
-    Time(2013, 7, 29, 15, 4, 5),
-    Time(2013, 7, 29, 0, 0, 0),
-    Time(2014, 1, 2, 0, 0, 1),
-    Time(2012, 12, 31, 12, 0, 0),
-    Time(2013, 7, 29, 3, 4, 5),
+    SystemTimeAt(2013, 7, 29, 15, 4, 5),
+    SystemTimeAt(2013, 7, 29, 0, 0, 0),
+    SystemTimeAt(2014, 1, 2, 0, 0, 1),
+    SystemTimeAt(2012, 12, 31, 12, 0, 0),
+    SystemTimeAt(2013, 7, 29, 3, 4, 5),
 };
 const wchar_t* const Readings[] = {
     L"7/29/2013 3:04:05 PM",

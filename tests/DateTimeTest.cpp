@@ -3,21 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestDates.h"
+
 namespace {
 
 const LCID English = MAKELCID(MAKELANGID(LANG_ENGLISH, SUBLANG_ENGLISH_US), SORT_DEFAULT);
 const LCID German = MAKELCID(MAKELANGID(LANG_GERMAN, SUBLANG_GERMAN), SORT_DEFAULT);
-
-SYSTEMTIME At(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
-    SYSTEMTIME st{};
-    st.wYear = year;
-    st.wMonth = month;
-    st.wDay = day;
-    st.wHour = hour;
-    st.wMinute = minute;
-    st.wSecond = second;
-    return st;
-}
 
 void ExpectSame(const SYSTEMTIME& a, const SYSTEMTIME& b) {
     EXPECT_EQ(a.wYear, b.wYear);
@@ -31,10 +22,10 @@ void ExpectSame(const SYSTEMTIME& a, const SYSTEMTIME& b) {
 TEST(DateLayout, TwelveHourLocaleWritesItsDesignatorAndReadsItBack) {
     const TFormatSettings s = LocaleFormatSettings(English);
     ASSERT_FALSE(s.TwentyFourHour);
-    EXPECT_EQ(DateTimeToText(At(2013, 7, 29, 15, 4, 5), s), L"7/29/2013 3:04:05 PM");
-    EXPECT_EQ(DateTimeToText(At(2013, 7, 29, 0, 0, 1), s), L"7/29/2013 12:00:01 AM");
-    EXPECT_EQ(DateTimeToText(At(2013, 12, 1, 12, 30, 0), s), L"12/1/2013 12:30:00 PM");
-    for (const SYSTEMTIME& st : {At(2013, 7, 29, 15, 4, 5), At(2013, 7, 29, 0, 0, 1), At(2024, 2, 29, 12, 59, 59)}) {
+    EXPECT_EQ(DateTimeToText(SystemTimeAt(2013, 7, 29, 15, 4, 5), s), L"7/29/2013 3:04:05 PM");
+    EXPECT_EQ(DateTimeToText(SystemTimeAt(2013, 7, 29, 0, 0, 1), s), L"7/29/2013 12:00:01 AM");
+    EXPECT_EQ(DateTimeToText(SystemTimeAt(2013, 12, 1, 12, 30, 0), s), L"12/1/2013 12:30:00 PM");
+    for (const SYSTEMTIME& st : {SystemTimeAt(2013, 7, 29, 15, 4, 5), SystemTimeAt(2013, 7, 29, 0, 0, 1), SystemTimeAt(2024, 2, 29, 12, 59, 59)}) {
         auto back = TextToDateTime(DateTimeToText(st, s), s);
         ASSERT_TRUE(back);
         ExpectSame(*back, st);
@@ -44,14 +35,14 @@ TEST(DateLayout, TwelveHourLocaleWritesItsDesignatorAndReadsItBack) {
 TEST(DateLayout, TwentyFourHourLocaleUsesItsOwnDateOrder) {
     const TFormatSettings s = LocaleFormatSettings(German);
     ASSERT_TRUE(s.TwentyFourHour);
-    EXPECT_EQ(DateTimeToText(At(2013, 7, 29, 15, 4, 5), s), L"29.7.2013 15:04:05");
+    EXPECT_EQ(DateTimeToText(SystemTimeAt(2013, 7, 29, 15, 4, 5), s), L"29.7.2013 15:04:05");
     auto back = TextToDateTime(L"29.07.2013 15:04:05", s);
     ASSERT_TRUE(back);
-    ExpectSame(*back, At(2013, 7, 29, 15, 4, 5));
+    ExpectSame(*back, SystemTimeAt(2013, 7, 29, 15, 4, 5));
 }
 
 TEST(DateLayout, MidnightIsTheDateAlone) {
-    const SYSTEMTIME midnight = At(2013, 7, 29, 0, 0, 0);
+    const SYSTEMTIME midnight = SystemTimeAt(2013, 7, 29, 0, 0, 0);
     EXPECT_EQ(DateTimeToText(midnight, LocaleFormatSettings(English)), L"7/29/2013");
     EXPECT_EQ(DateTimeToText(midnight, LocaleFormatSettings(German)), L"29.7.2013");
     auto back = TextToDateTime(L"7/29/2013", LocaleFormatSettings(English));

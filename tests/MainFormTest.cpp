@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/TestDates.h"
+
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -61,14 +63,7 @@ class MainForm : public testing::Test {
             testreg::DeleteValue(HKEY_LOCAL_MACHINE, ProcessorKey, ProcessorName);
     }
     static std::wstring StoredDate(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second) {
-        SYSTEMTIME when{};
-        when.wYear = year;
-        when.wMonth = month;
-        when.wDay = day;
-        when.wHour = hour;
-        when.wMinute = minute;
-        when.wSecond = second;
-        return DateTimeToText(when, StartupFormatSettings());
+        return DateTimeToText(SystemTimeAt(year, month, day, hour, minute, second), StartupFormatSettings());
     }
 
   private:

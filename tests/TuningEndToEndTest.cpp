@@ -119,12 +119,16 @@ protected:
         driver::Press(Button(L"&Optimize now"));
         AnswerRestartPromptNo();
     }
-    void RunRestore() {
+    // Presses "Restore" and confirms with OK.
+    void StartRestore() {
         driver::Press(Button(L"&Restore"));
         HWND box = driver::WaitForMessageBox(app_.Id());
         ASSERT_TRUE(box);
         driver::PressMessageBoxButton(box, IDOK);
         WaitUntilGone(box);
+    }
+    void RunRestore() {
+        StartRestore();
         AnswerRestartPromptNo();
     }
     void CloseProgram() {
@@ -246,11 +250,7 @@ TEST_F(TuningEndToEnd, ARestoreCutShortCanBeRunAgain) {
     ASSERT_TRUE(Launch());
     Choose(5, 0, 0, 0);
     RunOptimize();
-    driver::Press(Button(L"&Restore"));
-    HWND box = driver::WaitForMessageBox(app_.Id());
-    ASSERT_TRUE(box);
-    driver::PressMessageBoxButton(box, IDOK);
-    WaitUntilGone(box);
+    StartRestore();
     KillDuringTheSteps();
     // Still applied, with its backups: Restore is offered again.
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"Restore"), 1u);
