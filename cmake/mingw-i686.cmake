@@ -1,18 +1,5 @@
-# Cross-compiling to 32-bit Windows with MinGW-w64 (posix thread model).
-set(CMAKE_SYSTEM_NAME Windows)
+# Cross-compiling the product, 32-bit Windows (PE32), with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR i686)
-
 set(TOOL_PREFIX i686-w64-mingw32)
-find_program(CMAKE_C_COMPILER NAMES ${TOOL_PREFIX}-gcc-posix ${TOOL_PREFIX}-gcc REQUIRED)
-find_program(CMAKE_CXX_COMPILER NAMES ${TOOL_PREFIX}-g++-posix ${TOOL_PREFIX}-g++ REQUIRED)
-find_program(CMAKE_RC_COMPILER NAMES ${TOOL_PREFIX}-windres windres REQUIRED)
-
-set(CMAKE_FIND_ROOT_PATH /usr/${TOOL_PREFIX})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-
-find_program(WINE_PROGRAM NAMES wine wine-stable PATHS /usr/lib/wine)
-if(WINE_PROGRAM)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_PROGRAM})
-endif()
+set(HASTREL_WINE_LOADER wine)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)

@@ -1,7 +1,15 @@
-# Shared by scripts/screenshot and scripts/bench: builds the program if needed
-# and the two small Windows tools of bench/. Sourced after lib.sh, not run.
+# Shared by scripts/screenshot and scripts/bench: chooses the architecture,
+# builds the program if needed and the two small Windows tools of bench/.
+# Sourced after lib.sh, not run.
+#
+# The first argument of either script names the build folder outright.
 
-CROSS_CXX=${CROSS_CXX:-i686-w64-mingw32-g++-posix}
+choose_archs
+use_arch "${ARCHS[0]}" "${BENCH_BUILD_DIR:-}"
+case $ARCH in
+    i686) CROSS_CXX=${CROSS_CXX:-i686-w64-mingw32-g++-posix} ;;
+    x86_64) CROSS_CXX=${CROSS_CXX:-x86_64-w64-mingw32-g++-posix} ;;
+esac
 TOOLS_DIR=$BUILD_DIR/bench
 
 # Builds Hastrel.exe in BUILD_DIR, configuring the directory first when it is new.
@@ -30,7 +38,12 @@ build_tools() {
 probe() {
     local out
     out=$(mktemp)
-    wine "$TOOLS_DIR/BenchProbe.exe" "$@" >"$out"
+    "$WINE" "$TOOLS_DIR/BenchProbe.exe" "$@" >"$out"
     tr -d '\r' <"$out"
     rm -f "$out"
+}
+
+# The Windows form of a path, for programs started in the prefix.
+windows_path() {
+    "$WINE" winepath -w "$1" 2>/dev/null
 }

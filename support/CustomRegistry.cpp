@@ -8,11 +8,13 @@
 
 namespace {
 
-constexpr REGSAM ReadAccess = KEY_READ;        // 0x20019
-constexpr REGSAM WriteAccess = KEY_WRITE;      // 0x20006
+constexpr REGSAM ReadAccess = KEY_READ;         // 0x20019
+constexpr REGSAM WriteAccess = KEY_WRITE;       // 0x20006
 constexpr REGSAM DeleteAccess = KEY_ALL_ACCESS; // 0xF003F
 
-REGSAM Mask(REGSAM base, bool use64BitView) { return use64BitView ? (base | KEY_WOW64_64KEY) : base; }
+REGSAM Mask(REGSAM base, bool use64BitView) {
+    return RegistryViewAccess(base, use64BitView);
+}
 
 // Callers write paths with a leading backslash; the registry wants them
 // relative to the root. Only one is dropped; a trailing one is kept.
@@ -33,8 +35,8 @@ UniqueRegKey OpenForWriting(HKEY root, const std::wstring& key, bool use64BitVie
     if (path.empty())
         rc = RegOpenKeyExW(root, nullptr, 0, Mask(WriteAccess, use64BitView), k.receive());
     else
-        rc = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, Mask(WriteAccess, use64BitView),
-                             nullptr, k.receive(), nullptr);
+        rc = RegCreateKeyExW(root, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                             Mask(WriteAccess, use64BitView), nullptr, k.receive(), nullptr);
     if (rc != ERROR_SUCCESS) k.reset();
     return k;
 }
@@ -48,7 +50,8 @@ void SetValue(HKEY root, const std::wstring& key, const std::wstring& name, DWOR
 
 // A REG_DWORD of at most four bytes; anything else (missing key or value,
 // another type, longer data) is no value at all.
-std::optional<int32_t> QueryDword(HKEY root, const std::wstring& key, const std::wstring& name, bool use64BitView) {
+std::optional<int32_t> QueryDword(HKEY root, const std::wstring& key, const std::wstring& name,
+                                  bool use64BitView) {
     UniqueRegKey k = OpenForReading(root, key, Mask(ReadAccess, use64BitView));
     if (!k) return std::nullopt;
     DWORD type = 0, size = sizeof(DWORD), value = 0;
@@ -61,13 +64,24 @@ std::optional<int32_t> QueryDword(HKEY root, const std::wstring& key, const std:
 
 } // namespace
 
+REGSAM RegistryViewAccess(REGSAM Access, bool Use64BitView) {
+    if (Use64BitView) return Access | KEY_WOW64_64KEY;
+#ifdef _WIN64
+    // A 64-bit process sees the 64-bit view unless it asks for the other one.
+    return Access | KEY_WOW64_32KEY;
+#else
+    return Access;
+#endif
+}
+
 std::wstring ReadRegString(HKEY Root, const std::wstring& Key, const std::wstring& Name,
                            const std::wstring& Default, bool Use64BitView) {
     try {
         UniqueRegKey k = OpenForReading(Root, Key, Mask(ReadAccess, Use64BitView));
         if (!k) return Default;
         DWORD type = 0, size = 0;
-        if (RegQueryValueExW(k.get(), Name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS || size == 0)
+        if (RegQueryValueExW(k.get(), Name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
+            size == 0)
             return Default;
         if (type != REG_SZ && type != REG_EXPAND_SZ) return Default;
         // The value may change between the two queries; grow and retry.
@@ -101,7 +115,8 @@ int32_t ReadRegInteger(HKEY Root, const std::wstring& Key, const std::wstring& N
     }
 }
 
-bool ReadRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Default, bool Use64BitView) {
+bool ReadRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Default,
+                 bool Use64BitView) {
     try {
         const std::optional<int32_t> value = QueryDword(Root, Key, Name, Use64BitView);
         return value ? *value != 0 : Default;
@@ -113,8 +128,8 @@ bool ReadRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, b
 void WriteRegString(HKEY Root, const std::wstring& Key, const std::wstring& Name, const std::wstring& Value,
                     bool Use64BitView) {
     try {
-        SetValue(Root, Key, Name, REG_SZ, Value.c_str(), static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t)),
-                 Use64BitView);
+        SetValue(Root, Key, Name, REG_SZ, Value.c_str(),
+                 static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t)), Use64BitView);
     } catch (...) {
     }
 }
@@ -137,7 +152,8 @@ void WriteRegBinary(HKEY Root, const std::wstring& Key, const std::wstring& Name
     }
 }
 
-void WriteRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Value, bool Use64BitView) {
+void WriteRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Value,
+                  bool Use64BitView) {
     WriteRegInteger(Root, Key, Name, Value ? 1 : 0, Use64BitView);
 }
 

@@ -8,6 +8,13 @@
 #include <cstdint>
 #include <string>
 
+// The access mask that opens a key in the view the caller means: the 32-bit
+// view (where the product key and the catalogue live) or, with
+// Use64BitView, the 64-bit one. Both builds of the program land in the same
+// places: the 32-bit build passes no view flag for the 32-bit view, the
+// 64-bit build has to name it.
+REGSAM RegistryViewAccess(REGSAM Access, bool Use64BitView);
+
 std::wstring ReadRegString(HKEY Root, const std::wstring& Key, const std::wstring& Name,
                            const std::wstring& Default, bool Use64BitView);
 int32_t ReadRegInteger(HKEY Root, const std::wstring& Key, const std::wstring& Name, int32_t Default,
@@ -21,6 +28,7 @@ void WriteRegInteger(HKEY Root, const std::wstring& Key, const std::wstring& Nam
                      bool Use64BitView);
 void WriteRegBinary(HKEY Root, const std::wstring& Key, const std::wstring& Name, const uint8_t* Value,
                     size_t Count, bool Use64BitView);
-void WriteRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Value, bool Use64BitView);
+void WriteRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Value,
+                  bool Use64BitView);
 
 void DeleteRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Use64BitView);

@@ -9,7 +9,7 @@ namespace {
 const std::wstring Base = L"\\Software\\HastrelTests\\Registry\\";
 
 class CustomRegistry : public testing::Test {
-protected:
+  protected:
     void SetUp() override { Clean(); }
     void TearDown() override { Clean(); }
     static void Clean() {
@@ -37,7 +37,8 @@ TEST_F(CustomRegistry, StringReadsFallBackToTheDefaultForEmptyMissingOrForeignDa
     EXPECT_EQ(Str(L"LeadingNul"), L"default");
     EXPECT_EQ(Str(L"NoData"), L"default");
     EXPECT_EQ(Str(L"Missing"), L"default");
-    EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, L"\\Software\\HastrelTests\\NoSuchKey\\", L"x", L"d", false), L"d");
+    EXPECT_EQ(ReadRegString(HKEY_CURRENT_USER, L"\\Software\\HastrelTests\\NoSuchKey\\", L"x", L"d", false),
+              L"d");
 }
 
 TEST_F(CustomRegistry, StringReadsTakeTheTextUpToItsFirstNul) {
@@ -74,7 +75,8 @@ TEST_F(CustomRegistry, IntegerReadsAreSignedAndRefuseForeignOrOversizedData) {
     EXPECT_EQ(Int(L"FiveBytes"), 42);
     EXPECT_EQ(Int(L"Binary"), 42);
     EXPECT_EQ(Int(L"Missing"), 42);
-    EXPECT_EQ(ReadRegInteger(HKEY_CURRENT_USER, L"\\Software\\HastrelTests\\NoSuchKey\\", L"x", -9, false), -9);
+    EXPECT_EQ(ReadRegInteger(HKEY_CURRENT_USER, L"\\Software\\HastrelTests\\NoSuchKey\\", L"x", -9, false),
+              -9);
 }
 
 TEST_F(CustomRegistry, BoolReadsTreatAnyNonZeroDwordAsTrue) {
@@ -169,14 +171,29 @@ TEST_F(CustomRegistry, The32BitAnd64BitViewsAreKeptApart) {
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, key, L"Where", L"", false), L"32");
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, key, L"Where", L"", true), L"64");
     // The 32-bit view of HKLM\Software is the Wow6432Node branch of the 64-bit one.
-    auto redirected = testreg::Get(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\HastrelTests\\Views", L"Where",
-                                   KEY_WOW64_64KEY);
+    auto redirected = testreg::Get(HKEY_LOCAL_MACHINE, L"Software\\Wow6432Node\\HastrelTests\\Views",
+                                   L"Where", KEY_WOW64_64KEY);
     ASSERT_TRUE(redirected);
     EXPECT_EQ(redirected->Text(), L"32");
 
     DeleteRegValue(HKEY_LOCAL_MACHINE, key, L"Where", true);
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, key, L"Where", L"gone", true), L"gone");
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, key, L"Where", L"", false), L"32");
+}
+
+// Read, write and delete masks of either view, as each build passes them to
+// the registry: the 64-bit build must name the 32-bit view, the 32-bit build
+// keeps the plain masks.
+TEST_F(CustomRegistry, EachBuildNamesTheViewItMeans) {
+#ifdef _WIN64
+    const REGSAM view32 = 0x200;
+#else
+    const REGSAM view32 = 0;
+#endif
+    for (REGSAM access : {REGSAM{0x20019}, REGSAM{0x20006}, REGSAM{0xF003F}}) {
+        EXPECT_EQ(RegistryViewAccess(access, false), access | view32);
+        EXPECT_EQ(RegistryViewAccess(access, true), access | 0x100);
+    }
 }
 
 } // namespace

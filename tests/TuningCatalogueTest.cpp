@@ -44,12 +44,13 @@ Stored AsBinary(std::vector<BYTE> bytes) {
 }
 const Stored Absent{};
 
-// This is a 32-bit process: without a view flag, HKLM\Software is the 32-bit
-// view that the program itself uses.
+// Every catalogue value is looked at in the 32-bit view, where the program
+// itself works, whichever build this test is.
 Stored Read(const Place& p) {
     Stored s;
     UniqueRegKey key;
-    if (RegOpenKeyExW(p.Root, p.Path.substr(1).c_str(), 0, KEY_READ, key.receive()) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(p.Root, p.Path.substr(1).c_str(), 0, KEY_READ | KEY_WOW64_32KEY, key.receive()) !=
+        ERROR_SUCCESS)
         return s;
     DWORD size = 0;
     if (RegQueryValueExW(key.get(), p.Name.c_str(), nullptr, &s.Type, nullptr, &size) != ERROR_SUCCESS)
@@ -66,15 +67,16 @@ void Put(const Place& p, const Stored& s) {
         return;
     }
     UniqueRegKey key;
-    ASSERT_EQ(RegCreateKeyExW(p.Root, p.Path.substr(1).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                              key.receive(), nullptr),
+    ASSERT_EQ(RegCreateKeyExW(p.Root, p.Path.substr(1).c_str(), 0, nullptr, 0, KEY_WRITE | KEY_WOW64_32KEY,
+                              nullptr, key.receive(), nullptr),
               ERROR_SUCCESS);
     RegSetValueExW(key.get(), p.Name.c_str(), 0, s.Type, s.Data.data(), static_cast<DWORD>(s.Data.size()));
 }
 
 bool KeyExists(HKEY root, const std::wstring& path) {
     UniqueRegKey key;
-    return RegOpenKeyExW(root, path.substr(1).c_str(), 0, KEY_READ, key.receive()) == ERROR_SUCCESS;
+    return RegOpenKeyExW(root, path.substr(1).c_str(), 0, KEY_READ | KEY_WOW64_32KEY, key.receive()) ==
+           ERROR_SUCCESS;
 }
 
 std::string Narrow(const std::wstring& text) {

@@ -16,7 +16,8 @@ const std::wstring Product = L"Software\\Brenlow\\Hastrel";
 const std::wstring WindowMetrics = L"Control Panel\\Desktop\\WindowMetrics";
 const std::wstring Tcpip = L"System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 const std::wstring InternetSettings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-const std::wstring MemoryManagement = L"System\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
+const std::wstring MemoryManagement =
+    L"System\\CurrentControlSet\\Control\\Session Manager\\Memory Management";
 const std::wstring SessionManager = L"System\\CurrentControlSet\\Control\\Session Manager";
 const std::wstring Desktop = L"Control Panel\\Desktop";
 const std::wstring Dfrg = L"Software\\Microsoft\\Dfrg\\BootOptimizeFunction";
@@ -49,7 +50,7 @@ std::optional<std::wstring> Text(HKEY root, const std::wstring& key, const std::
 }
 
 class TuningEndToEnd : public testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_EQ(driver::CountWindows(L"TKVMainForm"), 0) << "another Hastrel is running";
         driver::ClearProductKey();
@@ -86,7 +87,9 @@ protected:
         main_ = driver::WaitForWindow(L"TKVMainForm", app_.Id());
         return main_;
     }
-    HWND Button(const std::wstring& caption) const { return driver::ChildWithText(main_, L"Button", caption); }
+    HWND Button(const std::wstring& caption) const {
+        return driver::ChildWithText(main_, L"Button", caption);
+    }
     std::vector<HWND> Combos() const { return driver::Children(main_, L"ComboBoxEx32"); }
     HWND TrackBar() const {
         auto bars = driver::Children(main_, TRACKBAR_CLASSW);
@@ -113,7 +116,8 @@ protected:
         WaitUntilGone(box);
     }
     static void WaitUntilGone(HWND window) {
-        for (int i = 0; i < 200 && IsWindow(window) && IsWindowVisible(window); ++i) Sleep(50);
+        for (int i = 0; i < 200 && IsWindow(window) && IsWindowVisible(window); ++i)
+            Sleep(50);
     }
     void RunOptimize() {
         driver::Press(Button(L"&Optimize now"));
@@ -171,7 +175,8 @@ TEST_F(TuningEndToEnd, OptimizeThenRestoreThenStartAgain) {
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Product, L"MinAnimate"), L"0");
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"KeepAliveTime"), 12345u);
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"MaxConnectionsPerServer"), 6u);
-    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"KeepAliveInterval"), 1000u) << "a missing value backs up as its default";
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"KeepAliveInterval"), 1000u)
+        << "a missing value backs up as its default";
     EXPECT_EQ(Text(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate"), L"1");
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime"), 7200000u);
     EXPECT_EQ(Dword(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPerServer"), 8u);
@@ -179,6 +184,15 @@ TEST_F(TuningEndToEnd, OptimizeThenRestoreThenStartAgain) {
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, SessionManager, L"EnablePrefetcher"), 1u);
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Dfrg, L"Enable"), L"Y");
     EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, SessionManager, L"AutoChkTimeOut"));
+    // Either build works in the 32-bit view: HKLM\Software is redirected to
+    // its Wow6432Node branch, System\CurrentControlSet is the same in both views.
+    const auto in64BitView = [](const std::wstring& key, const std::wstring& name) {
+        return testreg::Get(HKEY_LOCAL_MACHINE, key, name, KEY_WOW64_64KEY).has_value();
+    };
+    EXPECT_TRUE(in64BitView(L"Software\\Wow6432Node\\Brenlow\\Hastrel", L"Restore"));
+    EXPECT_TRUE(in64BitView(L"Software\\Wow6432Node\\Microsoft\\Dfrg\\BootOptimizeFunction", L"Enable"));
+    EXPECT_FALSE(in64BitView(Dfrg, L"Enable"));
+    EXPECT_TRUE(in64BitView(Tcpip, L"DefaultTTL"));
     auto smooth = testreg::Get(HKEY_CURRENT_USER, Desktop, L"SmoothScroll");
     ASSERT_TRUE(smooth);
     EXPECT_EQ(smooth->type, static_cast<DWORD>(REG_BINARY));
@@ -205,12 +219,14 @@ TEST_F(TuningEndToEnd, OptimizeThenRestoreThenStartAgain) {
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime"), 12345u);
     EXPECT_EQ(Dword(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPerServer"), 6u);
     EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL"));
-    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Messenger, L"Start")) << "values without a backup are deleted";
+    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Messenger, L"Start"))
+        << "values without a backup are deleted";
     EXPECT_FALSE(testreg::Get(HKEY_CURRENT_USER, Desktop, L"SmoothScroll"));
     EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Dfrg, L"Enable"));
     EXPECT_TRUE(testreg::KeyExists(HKEY_LOCAL_MACHINE, Dfrg)) << "a delete never removes a key";
     for (const wchar_t* gone : {L"Restore", L"MinAnimate", L"KeepAliveTime", L"MaxConnectionsPerServer"})
-        EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Product, gone)) << testing::PrintToString(std::wstring(gone));
+        EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Product, gone))
+            << testing::PrintToString(std::wstring(gone));
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"InternetType"), 0u);
     EXPECT_TRUE(testreg::Get(HKEY_LOCAL_MACHINE, Product, L"InstalledDate"));
     CloseProgram();
@@ -240,9 +256,11 @@ TEST_F(TuningEndToEnd, AnOptimizeCutShortKeepsTheOriginalsForTheNextRun) {
     ASSERT_TRUE(Launch());
     EXPECT_FALSE(IsWindowEnabled(Button(L"&Restore")));
     RunOptimize();
-    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Product, L"MinAnimate"), L"0") << "the next run backs up the originals";
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Product, L"MinAnimate"), L"0")
+        << "the next run backs up the originals";
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"KeepAliveTime"), 12345u);
-    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL")) << "dial-up writes no broadband values";
+    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL"))
+        << "dial-up writes no broadband values";
     CloseProgram();
 }
 
