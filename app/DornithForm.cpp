@@ -1,5 +1,6 @@
 #include "app/DornithForm.h"
 
+#include <array>
 #include <iterator>
 #include <span>
 #include <string>
@@ -26,17 +27,24 @@ constexpr wchar_t InstalledVersion[] = L"2.7.29.2013";
 
 struct ListItemRow {
     const wchar_t* Text;
-    int Image;            // image and selected image alike
-    int VersionCode = -1; // WindowsCombo only: the Windows version code the position stands for
+    int Image; // image and selected image alike
+    // WindowsCombo only: the release the position stands for.
+    WindowsRelease Release = WindowsRelease::Unknown;
 };
 
 // Position in the list = index of the row.
+// clang-format off
 const ListItemRow WindowsList[] = {
-    {L"  Microsoft \u00AE Windows 8", 0, 6},           {L"  Microsoft \u00AE Windows 7", 0, 5},
-    {L"  Microsoft \u00AE Windows Vista", 0, 3},       {L"  Microsoft \u00AE Windows XP", 0, 1},
-    {L"  Microsoft \u00AE Windows Server 2012", 1, 7}, {L"  Microsoft \u00AE Windows Server 2008", 1, 4},
-    {L"  Microsoft \u00AE Windows Server 2003", 1, 2}, {L"  Microsoft \u00AE Windows Server 2000", 1, 0},
+    {L"  Microsoft \u00AE Windows 8",           0, WindowsRelease::Windows8},
+    {L"  Microsoft \u00AE Windows 7",           0, WindowsRelease::Windows7},
+    {L"  Microsoft \u00AE Windows Vista",       0, WindowsRelease::WindowsVista},
+    {L"  Microsoft \u00AE Windows XP",          0, WindowsRelease::WindowsXP},
+    {L"  Microsoft \u00AE Windows Server 2012", 1, WindowsRelease::WindowsServer2012},
+    {L"  Microsoft \u00AE Windows Server 2008", 1, WindowsRelease::WindowsServer2008},
+    {L"  Microsoft \u00AE Windows Server 2003", 1, WindowsRelease::WindowsServer2003},
+    {L"  Microsoft \u00AE Windows Server 2000", 1, WindowsRelease::Windows2000},
 };
+// clang-format on
 
 const ListItemRow ProcessorList[] = {
     {L"  Intel \u00AE Processor", 0},
@@ -44,17 +52,13 @@ const ListItemRow ProcessorList[] = {
     {L"  VIA \u00AE Processor", 0},
 };
 
-const ListItemRow ModemList[] = {
-    {L"  Cable | DSL | Wi-Fi", 0},
-    {L"  Verizon FiOS | Wi-Fi", 0},
-    {L"  Dial-up 56k", 0},
-    {L"  Satellite", 0},
-    {L"  Android | iPhone | Windows Phone | BlackBerry", 0},
-    {L"  LTE | 4G | 3G | 2G | Edge Modem", 0},
-    {L"  Local Area Network", 0},
-    {L"  ISDN", 0},
-    {L"  T1 | T3 | OC3 | OC12+", 0},
-};
+// The catalogue's table of connections, which also says which are broadband.
+constexpr auto ModemList = [] {
+    std::array<ListItemRow, std::size(Tuning::ConnectionTable)> items{};
+    for (size_t i = 0; i < items.size(); ++i)
+        items[i] = {Tuning::ConnectionTable[i].Text, 0};
+    return items;
+}();
 
 struct ComboListRow {
     const wchar_t* Combo;
@@ -66,11 +70,11 @@ const ComboListRow ComboLists[] = {
     {L"ModemCombo", ModemList},
 };
 
-// The position that shows a Windows version code; a release the list does
-// not know shows the first entry.
-int WindowsListPosition(int versionCode) {
+// The position that shows a release; a release the list does not know shows
+// the first entry.
+int WindowsListPosition(WindowsRelease release) {
     for (size_t i = 0; i < std::size(WindowsList); ++i)
-        if (WindowsList[i].VersionCode == versionCode) return static_cast<int>(i);
+        if (WindowsList[i].Release == release) return static_cast<int>(i);
     return 0;
 }
 
@@ -403,9 +407,9 @@ void TKVMainForm::FormCreate(TComponent* /*Sender*/) {
     }
 }
 
-int TKVMainForm::ConvertWindowsVersion(int WinVer) {
-    if (WinVer < 0 || WinVer >= static_cast<int>(std::size(WindowsList))) return -1;
-    return WindowsList[WinVer].VersionCode;
+WindowsRelease TKVMainForm::ConvertWindowsVersion(int WinVer) {
+    if (WinVer < 0 || WinVer >= static_cast<int>(std::size(WindowsList))) return WindowsRelease::Unknown;
+    return WindowsList[WinVer].Release;
 }
 
 namespace {
@@ -451,9 +455,26 @@ TuningChoices CurrentChoices(TKVMainForm& form) {
             [&form] { return form.SpeedTrackBar->Position(); }};
 }
 
-// Disables the main window and walks the progress window through the steps.
-void RunProgressSteps(TKVMainForm& form, const wchar_t* headingKey, std::span<const ProgressStepRow> steps) {
-    form.SetEnabled(false);
+// For as long as an operation runs, the main window waits and the progress
+// window shows. However the operation ends, failure included, the main window
+// is enabled again and the progress window hidden, so the program never stays
+// frozen. Both only switch windows that exist from start-up on.
+class ProgressScope {
+  public:
+    explicit ProgressScope(TKVMainForm& form) : form_(form) { form_.SetEnabled(false); }
+    ~ProgressScope() {
+        form_.SetEnabled(true);
+        KVSettingsForm->Close();
+    }
+    ProgressScope(const ProgressScope&) = delete;
+    ProgressScope& operator=(const ProgressScope&) = delete;
+
+  private:
+    TKVMainForm& form_;
+};
+
+// Walks the progress window through the steps; the main window is disabled already.
+void RunProgressSteps(const wchar_t* headingKey, std::span<const ProgressStepRow> steps) {
     KVSettingsForm->Position = TPosition::poOwnerFormCenter;
     KVSettingsForm->Show();
     ProgressStepTotal = StepCount(steps);
@@ -483,11 +504,12 @@ void TKVMainForm::GoButtonClick(TComponent* /*Sender*/) {
         // The applied flag follows only once the nine backups stand: a run cut
         // short in between must not claim backups that were never taken.
         PlayClickSound();
-        RunProgressSteps(*this, L"MessageUpdate", OptimizeSteps);
-        const int versionCode = ConvertWindowsVersion(WindowsCombo->ItemIndex());
-        ApplyTuning(appliedBefore, versionCode, CurrentChoices(*this));
-        SetEnabled(true);
-        KVSettingsForm->Close();
+        {
+            const ProgressScope progress(*this);
+            RunProgressSteps(L"MessageUpdate", OptimizeSteps);
+            ApplyTuning(appliedBefore, ConvertWindowsVersion(WindowsCombo->ItemIndex()),
+                        CurrentChoices(*this));
+        }
         RestoreButton->SetEnabled(true);
         ShowRestartPrompt(*this);
     } catch (...) {
@@ -503,11 +525,11 @@ void TKVMainForm::RestoreButtonClick(TComponent* /*Sender*/) {
         // The applied flag goes only after every value is back in place, so a
         // run cut short leaves the backups and the way to restore them.
         PlayClickSound();
-        RunProgressSteps(*this, L"MessageRestore", RestoreSteps);
-        const int versionCode = ConvertWindowsVersion(WindowsCombo->ItemIndex());
-        RestoreTuning(versionCode, CurrentChoices(*this));
-        SetEnabled(true);
-        KVSettingsForm->Close();
+        {
+            const ProgressScope progress(*this);
+            RunProgressSteps(L"MessageRestore", RestoreSteps);
+            RestoreTuning(ConvertWindowsVersion(WindowsCombo->ItemIndex()), CurrentChoices(*this));
+        }
         RestoreButton->SetEnabled(false);
         ShowRestartPrompt(*this);
     } catch (...) {

@@ -7,6 +7,7 @@
 #include "framework/Forms.h"
 #include "framework/Menus.h"
 #include "framework/StdCtrls.h"
+#include "support/WindowsVersion.h"
 
 class TKVMainForm : public TForm {
   public:
@@ -63,9 +64,9 @@ class TKVMainForm : public TForm {
 
     // Fills every control from the running system and the stored answers.
     void FormCreate(TComponent* Sender);
-    // The Windows version code that a position of WindowsCombo stands for;
-    // -1 for no selection or a position outside the list.
-    int ConvertWindowsVersion(int WinVer);
+    // The release that a position of WindowsCombo stands for; Unknown for no
+    // selection or a position outside the list.
+    WindowsRelease ConvertWindowsVersion(int WinVer);
 
     void GoButtonClick(TComponent* Sender);
     void RestoreButtonClick(TComponent* Sender);

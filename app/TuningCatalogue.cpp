@@ -104,8 +104,8 @@ int Ask(const std::function<int()>& position) {
 // read when its rows come up, and once per run.
 class ConditionTest {
   public:
-    ConditionTest(int versionCode, const std::function<int()>& connectionPosition)
-        : versionCode_(versionCode), connectionPosition_(connectionPosition) {}
+    ConditionTest(WindowsRelease release, const std::function<int()>& connectionPosition)
+        : release_(release), connectionPosition_(connectionPosition) {}
 
     bool Holds(Condition condition) {
         switch (condition) {
@@ -115,12 +115,12 @@ class ConditionTest {
             if (broadband_ == Unknown) broadband_ = IsBroadband(connectionPosition_) ? Yes : No;
             return broadband_ == Yes;
         default:
-            return InVersionGroup(condition, versionCode_);
+            return InVersionGroup(condition, release_);
         }
     }
 
   private:
-    int versionCode_;
+    WindowsRelease release_;
     const std::function<int()>& connectionPosition_;
     enum { Unknown, No, Yes } broadband_ = Unknown;
 };
@@ -174,16 +174,16 @@ void DeleteTuned(const TunedValueRow& row) {
 
 namespace Tuning {
 
-bool InVersionGroup(Condition group, int versionCode) {
-    if (versionCode < -1 || versionCode > 7) versionCode = -1;
+bool InVersionGroup(Condition group, WindowsRelease release) {
     for (const VersionGroupRow& row : VersionGroupTable)
-        if (row.Group == group) return (row.Members & (1u << (versionCode + 1))) != 0;
+        if (row.Group == group) return (row.Members & ReleaseBit(release)) != 0;
     return false;
 }
 
 bool IsBroadband(const std::function<int()>& connectionPosition) {
-    for (int narrowband : NarrowbandConnectionPositions)
-        if (Ask(connectionPosition) == narrowband) return false;
+    for (size_t position = 0; position < std::size(ConnectionTable); ++position)
+        if (!ConnectionTable[position].Broadband && Ask(connectionPosition) == static_cast<int>(position))
+            return false;
     return true;
 }
 
@@ -199,7 +199,7 @@ bool ReadAppliedFlag() {
     return ReadRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, false, false);
 }
 
-int ApplyTuning(bool appliedBefore, int versionCode, const TuningChoices& choices) {
+int ApplyTuning(bool appliedBefore, WindowsRelease release, const TuningChoices& choices) {
     // Backups taken while the tuning already stands would hold tuned values.
     if (!appliedBefore)
         for (const BackupRow& row : BackupTable)
@@ -207,7 +207,7 @@ int ApplyTuning(bool appliedBefore, int versionCode, const TuningChoices& choice
     // Only now: the flag must never stand without its backups.
     WriteRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, true, false);
 
-    ConditionTest test(versionCode, choices.ConnectionPosition);
+    ConditionTest test(release, choices.ConnectionPosition);
     std::optional<int32_t> connectionsPerServer;
     int written = 0;
     for (const TunedValueRow& row : TunedValueTable) {
@@ -220,8 +220,8 @@ int ApplyTuning(bool appliedBefore, int versionCode, const TuningChoices& choice
     return written;
 }
 
-int RestoreTuning(int versionCode, const TuningChoices& choices) {
-    ConditionTest test(versionCode, choices.ConnectionPosition);
+int RestoreTuning(WindowsRelease release, const TuningChoices& choices) {
+    ConditionTest test(release, choices.ConnectionPosition);
     auto runRows = [&](RestoreAction action, auto&& perRow) {
         for (const RestoreRow& r : RestoreTable)
             if (r.Action == action && test.Holds(r.When))

@@ -10,6 +10,8 @@
 #include <functional>
 #include <initializer_list>
 
+#include "support/WindowsVersion.h"
+
 namespace Tuning {
 
 enum class Root : uint8_t { CurrentUser, LocalMachine };
@@ -165,17 +167,40 @@ constexpr int32_t ConnectionsPerServer(int speedPosition) {
     return speedPosition > 0 ? MaximumBoostConnectionsPerServer : BoostConnectionsPerServer;
 }
 
-// Broadband rule: every connection position counts as broadband, no selection
-// (-1) included, except these ("  Dial-up 56k" and "  ISDN").
-inline constexpr int NarrowbandConnectionPositions[] = {2, 7};
+// The connection types of the main window's list, in list order, and which
+// of them count as broadband. No selection (-1) counts as broadband too.
+struct ConnectionRow {
+    const wchar_t* Text;
+    bool Broadband;
+};
 
-// Windows version codes: 0 Windows 2000, 1 XP, 2 Server 2003, 3 Vista,
-// 4 Server 2008, 5 Windows 7, 6 Windows 8, 7 Server 2012, -1 any other.
-// A set of codes is kept as bits, bit (code + 1).
-constexpr uint16_t Codes(std::initializer_list<int> codes) {
+// clang-format off
+inline constexpr ConnectionRow ConnectionTable[] = {
+    {L"  Cable | DSL | Wi-Fi",                           true},
+    {L"  Verizon FiOS | Wi-Fi",                          true},
+    {L"  Dial-up 56k",                                   false},
+    {L"  Satellite",                                     true},
+    {L"  Android | iPhone | Windows Phone | BlackBerry", true},
+    {L"  LTE | 4G | 3G | 2G | Edge Modem",               true},
+    {L"  Local Area Network",                            true},
+    {L"  ISDN",                                          false},
+    {L"  T1 | T3 | OC3 | OC12+",                         true},
+};
+// clang-format on
+
+// A set of releases is kept as bits, bit (code + 1) for each. A value outside
+// the enumeration stands for Unknown.
+constexpr uint16_t ReleaseBit(WindowsRelease release) {
+    int code = static_cast<int>(release);
+    if (code < static_cast<int>(WindowsRelease::Unknown) ||
+        code > static_cast<int>(WindowsRelease::WindowsServer2012))
+        code = static_cast<int>(WindowsRelease::Unknown);
+    return static_cast<uint16_t>(1u << (code + 1));
+}
+constexpr uint16_t Releases(std::initializer_list<WindowsRelease> releases) {
     uint16_t bits = 0;
-    for (int code : codes)
-        bits = static_cast<uint16_t>(bits | (1u << (code + 1)));
+    for (WindowsRelease release : releases)
+        bits = static_cast<uint16_t>(bits | ReleaseBit(release));
     return bits;
 }
 
@@ -186,9 +211,14 @@ struct VersionGroupRow {
 
 // clang-format off
 inline constexpr VersionGroupRow VersionGroupTable[] = {
-    {Condition::NotWindows2000, Codes({1, 2, 3, 4, 5, 6, 7, -1})},
-    {Condition::ServerGroup,    Codes({0, 2, 4, 7})},
-    {Condition::DesktopGroup,   Codes({1, 3, 5, 6})},
+    {Condition::NotWindows2000, Releases({WindowsRelease::WindowsXP, WindowsRelease::WindowsServer2003,
+                                          WindowsRelease::WindowsVista, WindowsRelease::WindowsServer2008,
+                                          WindowsRelease::Windows7, WindowsRelease::Windows8,
+                                          WindowsRelease::WindowsServer2012, WindowsRelease::Unknown})},
+    {Condition::ServerGroup,    Releases({WindowsRelease::Windows2000, WindowsRelease::WindowsServer2003,
+                                          WindowsRelease::WindowsServer2008, WindowsRelease::WindowsServer2012})},
+    {Condition::DesktopGroup,   Releases({WindowsRelease::WindowsXP, WindowsRelease::WindowsVista,
+                                          WindowsRelease::Windows7, WindowsRelease::Windows8})},
 };
 // clang-format on
 
@@ -249,11 +279,10 @@ inline constexpr RestoreRow RestoreTable[] = {
 };
 // clang-format on
 
-// Codes outside -1..7 count as -1, any other release.
-bool InVersionGroup(Condition group, int versionCode);
+bool InVersionGroup(Condition group, WindowsRelease release);
 
-// Reads the position anew for each narrowband position it compares with, and
-// stops at the first match: the control is asked once or twice.
+// Reads the position anew for each narrowband connection it compares with,
+// and stops at the first match: the control is asked once or twice.
 bool IsBroadband(const std::function<int()>& connectionPosition);
 
 } // namespace Tuning
@@ -275,15 +304,15 @@ bool ReadAppliedFlag();
 // before anything else and passes it in. Unless the tuning was already
 // applied, copies the nine Windows values it replaces into the product key;
 // only then sets the applied flag, so the flag never stands without its
-// backups; then writes the tuned values that the version code and the
+// backups; then writes the tuned values that the release and the
 // choices select. Returns how many tuned values it wrote (21 to 33).
-int ApplyTuning(bool appliedBefore, int versionCode, const TuningChoices& choices);
+int ApplyTuning(bool appliedBefore, WindowsRelease release, const TuningChoices& choices);
 
 // Restore, after the progress steps; the caller leaves the applied flag alone.
 // Writes the nine backups (or their defaults) back to their Windows places,
-// deletes the tuned values that have no backup as the version code and the
+// deletes the tuned values that have no backup as the release and the
 // choices shown now select them, then clears the applied flag and only then
 // the backups, so that an interruption leaves either the applied state with
 // its backups or the originals in place. Values go, keys stay. Returns how
 // many tuned values it deleted (11 to 24).
-int RestoreTuning(int versionCode, const TuningChoices& choices);
+int RestoreTuning(WindowsRelease release, const TuningChoices& choices);

@@ -239,21 +239,25 @@ LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARA
 }
 
 LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = 0;
     // No exception may cross back into Windows.
     try {
-        LRESULT result = WndProc(msg, wp, lp);
-        if (msg == WM_NCDESTROY) {
-            RemovePropW(hwnd_, ControlProperty);
-            if (subclassed_) RemoveWindowSubclass(hwnd_, SubclassProc, 1);
-            subclassed_ = false;
-            hwnd_ = nullptr;
-            hover_ = nullptr;
-            pressed_ = nullptr;
-        }
-        return result;
+        result = WndProc(msg, wp, lp);
     } catch (...) {
-        return 0;
+        result = 0;
     }
+    // Whatever the handler did, the window is gone: the object must not keep its handle.
+    if (msg == WM_NCDESTROY) Unbind();
+    return result;
+}
+
+void TWinControl::Unbind() {
+    RemovePropW(hwnd_, ControlProperty);
+    if (subclassed_) RemoveWindowSubclass(hwnd_, SubclassProc, 1);
+    subclassed_ = false;
+    hwnd_ = nullptr;
+    hover_ = nullptr;
+    pressed_ = nullptr;
 }
 
 LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wp, LPARAM lp) {

@@ -179,6 +179,8 @@ private:
     static LRESULT CALLBACK OwnWindowProc(HWND, UINT, WPARAM, LPARAM);
     static LRESULT CALLBACK SubclassProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
     LRESULT Dispatch(UINT msg, WPARAM wp, LPARAM lp);
+    // Forgets the window: its property, our subclass and the handle.
+    void Unbind();
     void Paint();
     void TrackHover(POINT pt);
     void ApplyFontToWindow();

@@ -14,7 +14,7 @@ static_assert(sizeof(OSVERSIONINFOEXW) == 284, "the extended version record Wind
 static_assert(sizeof(OSVERSIONINFOW) == 276, "the basic version record Windows expects");
 static_assert(sizeof(TOKEN_PRIVILEGES) == 16, "a privilege list of exactly one entry");
 
-int GetWindowsVersion() {
+WindowsRelease GetWindowsVersion() {
     try {
         OSVERSIONINFOEXW info;
         std::memset(&info, 0, sizeof(info));
@@ -34,7 +34,7 @@ int GetWindowsVersion() {
         }
         return WindowsVersionCode(info.dwMajorVersion, info.dwMinorVersion, info.wProductType);
     } catch (...) {
-        return -1;
+        return WindowsRelease::Unknown;
     }
 }
 

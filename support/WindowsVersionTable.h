@@ -4,5 +4,7 @@
 
 #include <cstdint>
 
+#include "support/WindowsVersion.h"
+
 // productType: 1 workstation, 2 domain controller, 3 server, 0 when unknown.
-int WindowsVersionCode(uint32_t major, uint32_t minor, uint8_t productType);
+WindowsRelease WindowsVersionCode(uint32_t major, uint32_t minor, uint8_t productType);

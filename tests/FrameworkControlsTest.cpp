@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <stdexcept>
 #include <vector>
 
 #include "framework/ComCtrls.h"
@@ -628,6 +629,40 @@ TEST(Button, ShieldAndDefaultStyle) {
     EXPECT_TRUE(button.ElevationRequired());
     button.SetDefault(false);
     EXPECT_EQ(GetWindowLongW(button.Handle(), GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+}
+
+// ---- The window procedure ----
+
+// A control whose handler fails as its window goes.
+template <class Base> class TThrowingAtDestroy : public Base {
+  public:
+    using Base::Base;
+
+  protected:
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override {
+        if (msg == WM_NCDESTROY) throw std::runtime_error("the handler failed");
+        return Base::WndProc(msg, wp, lp);
+    }
+};
+
+template <class Control> void ExpectUnboundAfterAFailedDestroy() {
+    auto form = NewForm(200, 100);
+    Control& control = form->template Create<Control>(L"");
+    control.SetParent(form.get());
+    control.SetBounds(10, 10, 80, 25);
+    const HWND first = control.Handle();
+    ASSERT_TRUE(IsWindow(first));
+    DestroyWindow(first);
+    EXPECT_FALSE(control.HandleAllocated()) << "the object kept the handle of a destroyed window";
+    // The next window is the object's own again.
+    const HWND second = control.Handle();
+    EXPECT_TRUE(IsWindow(second));
+    EXPECT_EQ(TWinControl::FromHandle(second), &control);
+}
+
+TEST(WindowProcedure, AFailingDestroyHandlerStillUnbindsTheControl) {
+    ExpectUnboundAfterAFailedDestroy<TThrowingAtDestroy<TPanel>>();  // a window of our own class
+    ExpectUnboundAfterAFailedDestroy<TThrowingAtDestroy<TButton>>(); // a common control we subclass
 }
 
 // ---- Popup menu ----

@@ -10,9 +10,11 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "app/DornithSettingsForm.h"
 #include "framework/DateTime.h"
 #include "support/Captions.h"
 #include "support/TestRegistry.h"
@@ -27,7 +29,7 @@ const wchar_t ProcessorName[] = L"ProcessorNameString";
 // The product key values the window reads, and the processor name: each test
 // starts without them and leaves them as it found them.
 const wchar_t* const ProductValues[] = {L"InternetType", L"ProcessorType", L"SpeedSetting", L"Restore",
-                                        L"UpdatedDate",  L"InstalledDate", L"Language"};
+                                        L"UpdatedDate",  L"InstalledDate", L"Language",     L"MinAnimate"};
 
 std::unique_ptr<TKVMainForm> CreateMainForm() {
     auto form = std::make_unique<TKVMainForm>(nullptr);
@@ -552,16 +554,16 @@ TEST_F(MainForm, ConvertWindowsVersionMapsListPositionsToVersionCodes) {
     auto form = CreateMainForm();
     const int codes[] = {6, 5, 3, 1, 7, 4, 2, 0};
     for (int position = 0; position < 8; ++position)
-        EXPECT_EQ(form->ConvertWindowsVersion(position), codes[position]) << position;
-    EXPECT_EQ(form->ConvertWindowsVersion(-1), -1);
-    EXPECT_EQ(form->ConvertWindowsVersion(8), -1);
-    EXPECT_EQ(form->ConvertWindowsVersion(1000), -1);
+        EXPECT_EQ(static_cast<int>(form->ConvertWindowsVersion(position)), codes[position]) << position;
+    EXPECT_EQ(static_cast<int>(form->ConvertWindowsVersion(-1)), -1);
+    EXPECT_EQ(static_cast<int>(form->ConvertWindowsVersion(8)), -1);
+    EXPECT_EQ(static_cast<int>(form->ConvertWindowsVersion(1000)), -1);
 }
 
 TEST_F(MainForm, RunningWindowsIsPreselectedAndMapsBack) {
     auto form = CreateMainForm();
-    const int code = GetWindowsVersion();
-    ASSERT_GE(code, 0) << "the test prefix runs a known release";
+    const WindowsRelease code = GetWindowsVersion();
+    ASSERT_NE(code, WindowsRelease::Unknown) << "the test prefix runs a known release";
     EXPECT_EQ(form->ConvertWindowsVersion(form->WindowsCombo->ItemIndex()), code);
     EXPECT_EQ(WindowSelection(form->WindowsCombo), form->WindowsCombo->ItemIndex());
 }
@@ -570,10 +572,10 @@ TEST_F(MainForm, RunningWindowsIsPreselectedAndMapsBack) {
 TEST(MainFormUnknownWindows, ChildPreselectsWindows8) {
     if (!std::getenv("HASTREL_UNKNOWN_WINDOWS_CHILD"))
         GTEST_SKIP() << "runs only as the child of the test below";
-    ASSERT_EQ(GetWindowsVersion(), -1);
+    ASSERT_EQ(GetWindowsVersion(), WindowsRelease::Unknown);
     auto form = CreateMainForm();
     EXPECT_EQ(form->WindowsCombo->ItemIndex(), 0);
-    EXPECT_EQ(form->ConvertWindowsVersion(form->WindowsCombo->ItemIndex()), 6);
+    EXPECT_EQ(form->ConvertWindowsVersion(form->WindowsCombo->ItemIndex()), WindowsRelease::Windows8);
 }
 
 TEST(MainFormUnknownWindows, AnUnknownReleasePreselectsWindows8) {
@@ -602,6 +604,83 @@ TEST(MainFormUnknownWindows, AnUnknownReleasePreselectsWindows8) {
     testreg::DeleteTree(HKEY_CURRENT_USER, defaults, KEY_WOW64_64KEY);
     ASSERT_TRUE(started);
     EXPECT_EQ(exitCode, 0u);
+}
+
+// ---- A failure part-way through an operation ----
+
+// Confirms "Restore" and declines the restart.
+int WINAPI AnswerOkThenNo(HWND, LPCWSTR, LPCWSTR, UINT type) {
+    return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+}
+
+class MainFormFailure : public MainForm {
+  protected:
+    void SetUp() override {
+        MainForm::SetUp();
+        progress = std::make_unique<TKVSettingsForm>(nullptr);
+        progress->AfterConstruction();
+        KVSettingsForm = progress.get();
+        // The progress window fails as it shows, once the main window waits.
+        progress->OnShow = [this](TComponent*) {
+            disabledAtFailure = !IsWindowEnabled(form->Handle());
+            throw std::runtime_error("out of memory");
+        };
+        MessageBoxCall = AnswerOkThenNo;
+        ProgressPacing = {2, 3, 1, 1, 1, 0, [](unsigned) {}};
+    }
+    void TearDown() override {
+        ProgressPacing = DefaultProgressPacing;
+        MessageBoxCall = MessageBoxW;
+        form.reset();
+        KVSettingsForm = nullptr;
+        progress.reset();
+        MainForm::TearDown();
+    }
+    // The main window takes input again, and nothing of the operation stays on screen.
+    void ExpectWindowsGivenBack() {
+        EXPECT_TRUE(disabledAtFailure) << "the failure came before the main window waited";
+        Application.ProcessMessages();
+        EXPECT_TRUE(form->Enabled());
+        EXPECT_TRUE(IsWindowEnabled(form->Handle()));
+        EXPECT_FALSE(progress->Visible());
+        EXPECT_FALSE(IsWindowVisible(progress->Handle()));
+    }
+    static std::optional<testreg::Value> Stored(const wchar_t* name) {
+        return testreg::Get(HKEY_LOCAL_MACHINE, ProductKey, name);
+    }
+
+    std::unique_ptr<TKVMainForm> form;
+    std::unique_ptr<TKVSettingsForm> progress;
+    bool disabledAtFailure = false;
+};
+
+TEST_F(MainFormFailure, OptimizeNowGivesTheWindowsBackAndClaimsNoBackup) {
+    form = CreateMainForm();
+    form->Show();
+    form->ModemCombo->SetItemIndex(3);
+    form->GoButton->Click();
+    ExpectWindowsGivenBack();
+    // The answers are stored; the originals stay where they are, with no flag claiming a backup.
+    ASSERT_TRUE(Stored(L"InternetType"));
+    EXPECT_EQ(Stored(L"InternetType")->Dword(), 3u);
+    EXPECT_FALSE(Stored(L"Restore"));
+    EXPECT_FALSE(Stored(L"MinAnimate"));
+    EXPECT_FALSE(form->RestoreButton->Enabled());
+}
+
+TEST_F(MainFormFailure, RestoreGivesTheWindowsBackAndKeepsTheTuningRestorable) {
+    SetDword(L"Restore", 1);
+    SetString(L"MinAnimate", L"0");
+    form = CreateMainForm();
+    form->Show();
+    form->RestoreButton->Click();
+    ExpectWindowsGivenBack();
+    // Still applied, with its backups, and "Restore" still offered.
+    ASSERT_TRUE(Stored(L"Restore"));
+    EXPECT_EQ(Stored(L"Restore")->Dword(), 1u);
+    ASSERT_TRUE(Stored(L"MinAnimate"));
+    EXPECT_EQ(Stored(L"MinAnimate")->Text(), L"0");
+    EXPECT_TRUE(form->RestoreButton->Enabled());
 }
 
 // ---- Keyboard ----

@@ -191,7 +191,7 @@ const Stored Originals[] = {AsSz(L"0"),  AsDword(1),  AsDword(1),      AsDword(3
 // --- Optimize now: backups and the applied flag ---
 
 TEST_F(TuningCatalogueTest, FirstRunBacksUpTheWindowsValuesOrTheirDefaultsAndSetsTheFlag) {
-    EXPECT_EQ(ApplyTuning(false, 6, Choices(0, 0)), 33);
+    EXPECT_EQ(ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0)), 33);
     EXPECT_TRUE(Holds(Product(ProductValue::Restore), AsDword(1)));
     for (int b = 1; b <= 9; ++b)
         EXPECT_TRUE(Holds(Backup(b), BackupDefaults[b - 1])) << "backup " << b;
@@ -199,7 +199,7 @@ TEST_F(TuningCatalogueTest, FirstRunBacksUpTheWindowsValuesOrTheirDefaultsAndSet
     ClearCatalogue();
     for (int b = 1; b <= 9; ++b)
         Put(Original(b), Originals[b - 1]);
-    ApplyTuning(false, 6, Choices(0, 0));
+    ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
     for (int b = 1; b <= 9; ++b)
         EXPECT_TRUE(Holds(Backup(b), Originals[b - 1])) << "backup " << b;
 }
@@ -219,18 +219,18 @@ TEST_F(TuningCatalogueTest, UnreadableWindowsValuesAreBackedUpAsDefaults) {
     for (const auto& c : cases) {
         ClearCatalogue();
         Put(Original(c.Row), c.Windows);
-        ApplyTuning(false, 6, Choices(0, 0));
+        ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
         EXPECT_TRUE(Holds(Backup(c.Row), c.Backup)) << "backup " << c.Row;
     }
 }
 
 TEST_F(TuningCatalogueTest, RunWithTheFlagSetNeitherReadsNorWritesBackups) {
     Put(Original(4), AsDword(38));
-    ApplyTuning(false, 6, Choices(0, 0));
+    ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
     Put(Original(4), AsDword(24));
     Put(Backup(5), Absent);
 
-    EXPECT_EQ(ApplyTuning(ReadAppliedFlag(), 6, Choices(0, 1)), 33);
+    EXPECT_EQ(ApplyTuning(ReadAppliedFlag(), WindowsRelease::Windows8, Choices(0, 1)), 33);
     EXPECT_TRUE(Holds(Backup(4), AsDword(38)));
     EXPECT_TRUE(Holds(Backup(5), Absent));
     EXPECT_TRUE(Holds(Original(4), AsDword(1)));
@@ -239,12 +239,12 @@ TEST_F(TuningCatalogueTest, RunWithTheFlagSetNeitherReadsNorWritesBackups) {
 
 TEST_F(TuningCatalogueTest, RunAfterRestoreBacksUpAgain) {
     Put(Original(4), AsDword(38));
-    ApplyTuning(false, 6, Choices(0, 0));
-    RestoreTuning(6, Choices(0, 0));
+    ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
+    RestoreTuning(WindowsRelease::Windows8, Choices(0, 0));
     EXPECT_TRUE(Holds(Original(4), AsDword(38)));
     Put(Original(4), AsDword(24));
 
-    ApplyTuning(ReadAppliedFlag(), 6, Choices(0, 0));
+    ApplyTuning(ReadAppliedFlag(), WindowsRelease::Windows8, Choices(0, 0));
     EXPECT_TRUE(Holds(Backup(4), AsDword(24)));
 }
 
@@ -264,7 +264,7 @@ TEST_F(TuningCatalogueTest, SpeedIsReadOnceWhenItsRowsComeUpAfterFlagAndBackups)
                                   EXPECT_FALSE(Read(Tuned(17)).Present);
                                   return speed;
                               }};
-        ApplyTuning(false, 6, choices);
+        ApplyTuning(false, WindowsRelease::Windows8, choices);
         EXPECT_EQ(reads, 1);
         EXPECT_TRUE(Holds(Tuned(17), AsDword(connections))) << "speed " << speed;
         EXPECT_TRUE(Holds(Tuned(18), AsDword(connections))) << "speed " << speed;
@@ -283,12 +283,13 @@ TEST_F(TuningCatalogueTest, BroadbandRowsAreSkippedOnlyForDialUpAndIsdn) {
         const bool broadband = connection != 2 && connection != 7;
         const std::set<int> expected = Union(Range(1, 21), broadband ? Range(22, 31) : std::set<int>{});
 
-        EXPECT_EQ(ApplyTuning(false, -1, choices), static_cast<int>(expected.size())) << connection;
+        EXPECT_EQ(ApplyTuning(false, WindowsRelease::Unknown, choices), static_cast<int>(expected.size()))
+            << connection;
         EXPECT_EQ(TunedRowsPresent(), expected) << "connection " << connection;
         EXPECT_EQ(reads, connection == 2 ? 1 : 2) << "connection " << connection;
     }
     ClearCatalogue();
-    EXPECT_EQ(ApplyTuning(false, -1, TuningChoices{}), 31);
+    EXPECT_EQ(ApplyTuning(false, WindowsRelease::Unknown, TuningChoices{}), 31);
     EXPECT_TRUE(Holds(Tuned(17), AsDword(4)));
 }
 
@@ -298,7 +299,8 @@ TEST_F(TuningCatalogueTest, VersionCodeSelectsItsRows) {
             ClearCatalogue();
             const std::set<int> expected =
                 Union(Union(Range(1, 20), v.Rows), connection == 0 ? Range(22, 31) : std::set<int>{});
-            EXPECT_EQ(ApplyTuning(false, v.Code, Choices(connection, 0)), static_cast<int>(expected.size()));
+            EXPECT_EQ(ApplyTuning(false, static_cast<WindowsRelease>(v.Code), Choices(connection, 0)),
+                      static_cast<int>(expected.size()));
             EXPECT_EQ(TunedRowsPresent(), expected)
                 << "position " << v.Position << ", connection " << connection;
         }
@@ -334,11 +336,11 @@ TEST_F(TuningCatalogueTest, TunedValuesLandAtTheirWindowsPlacesWithTheirTypes) {
         {{lm, L"\\Software\\Microsoft\\Dfrg\\BootOptimizeFunction", L"Enable"}, AsSz(L"Y")},
         {{lm, L"\\System\\CurrentControlSet\\Services\\P3\\Parameters", L"HackFlags"}, AsDword(1)},
     };
-    ApplyTuning(false, 6, Choices(0, 1));
+    ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 1));
     for (const auto& [place, stored] : expected)
         EXPECT_TRUE(Holds(place, stored));
 
-    ApplyTuning(true, 2, Choices(0, 1));
+    ApplyTuning(true, WindowsRelease::WindowsServer2003, Choices(0, 1));
     EXPECT_TRUE(
         Holds({lm, L"\\System\\CurrentControlSet\\Control\\Session Manager", L"AutoChkTimeOut"}, AsDword(0)));
 }
@@ -350,7 +352,7 @@ TEST_F(TuningCatalogueTest, RestoreWritesEveryBackupBackBeforeItClearsFlagAndBac
         Put(Original(b), Originals[b - 1]);
     StoreAnswers(3, 1, 1);
     Put(Product(ProductValue::InstalledDate), AsSz(L"01.02.2020 10:00:00"));
-    ApplyTuning(false, 6, Choices(3, 1));
+    ApplyTuning(false, WindowsRelease::Windows8, Choices(3, 1));
 
     // The deletes run after every write-back and before the flag goes.
     const TuningChoices choices{[&] {
@@ -362,7 +364,7 @@ TEST_F(TuningCatalogueTest, RestoreWritesEveryBackupBackBeforeItClearsFlagAndBac
                                     return 0;
                                 },
                                 nullptr};
-    EXPECT_EQ(RestoreTuning(6, choices), 24);
+    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows8, choices), 24);
 
     for (int b = 1; b <= 9; ++b) {
         EXPECT_TRUE(Holds(Original(b), Originals[b - 1])) << "row " << b;
@@ -376,10 +378,10 @@ TEST_F(TuningCatalogueTest, RestoreWritesEveryBackupBackBeforeItClearsFlagAndBac
 }
 
 TEST_F(TuningCatalogueTest, RestoreWithoutUsableBackupsWritesDefaults) {
-    ApplyTuning(true, 6, Choices(0, 1));
+    ApplyTuning(true, WindowsRelease::Windows8, Choices(0, 1));
     Put(Backup(1), AsSz(L""));
     Put(Backup(8), AsSz(L"5"));
-    RestoreTuning(6, Choices(0, 0));
+    RestoreTuning(WindowsRelease::Windows8, Choices(0, 0));
     for (int b = 1; b <= 9; ++b) {
         EXPECT_TRUE(Holds(Original(b), BackupDefaults[b - 1])) << "row " << b;
         EXPECT_TRUE(Holds(Backup(b), Absent)) << "backup " << b;
@@ -389,24 +391,25 @@ TEST_F(TuningCatalogueTest, RestoreWithoutUsableBackupsWritesDefaults) {
 TEST_F(TuningCatalogueTest, RestoreDeletesByTheChoicesShownWhenItRuns) {
     for (int w = 22; w <= 31; ++w)
         Put(Tuned(w), AsDword(7));
-    ApplyTuning(false, 7, Choices(2, 0));
-    EXPECT_EQ(RestoreTuning(6, Choices(0, 0)), 24);
+    ApplyTuning(false, WindowsRelease::WindowsServer2012, Choices(2, 0));
+    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows8, Choices(0, 0)), 24);
     EXPECT_EQ(TunedRowsPresent(), Union(Union(Range(1, 5), Range(17, 20)), {32}));
 
     ClearCatalogue();
-    ApplyTuning(false, 6, Choices(0, 0));
-    EXPECT_EQ(RestoreTuning(0, Choices(7, 0)), 12);
+    ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
+    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows2000, Choices(7, 0)), 12);
     EXPECT_EQ(TunedRowsPresent(), Union(Union(Range(1, 5), Range(17, 31)), {33, 34}));
 }
 
 TEST_F(TuningCatalogueTest, RestoreVersionRowsFollowTheCode) {
     for (const VersionCase& v : VersionCases) {
         ClearCatalogue();
-        ApplyTuning(false, 6, Choices(7, 0));
-        ApplyTuning(true, 7, Choices(7, 0));
+        ApplyTuning(false, WindowsRelease::Windows8, Choices(7, 0));
+        ApplyTuning(true, WindowsRelease::WindowsServer2012, Choices(7, 0));
         ASSERT_EQ(TunedRowsPresent(), Union(Range(1, 21), {32, 33, 34}));
 
-        EXPECT_EQ(RestoreTuning(v.Code, Choices(7, 0)), 11 + static_cast<int>(v.Rows.size()));
+        EXPECT_EQ(RestoreTuning(static_cast<WindowsRelease>(v.Code), Choices(7, 0)),
+                  11 + static_cast<int>(v.Rows.size()));
         std::set<int> left = Union(Range(1, 5), Range(17, 20));
         for (int w : VersionRows)
             if (!v.Rows.count(w)) left.insert(w);
@@ -415,8 +418,8 @@ TEST_F(TuningCatalogueTest, RestoreVersionRowsFollowTheCode) {
 }
 
 TEST_F(TuningCatalogueTest, RestoreRemovesValuesButNeverAKey) {
-    ApplyTuning(false, 6, Choices(0, 0));
-    RestoreTuning(6, Choices(0, 0));
+    ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
+    RestoreTuning(WindowsRelease::Windows8, Choices(0, 0));
     EXPECT_EQ(TunedRowsPresent(), Union(Range(1, 5), Range(17, 20)));
     for (const Tuning::KeyRow& key : Tuning::KeyTable)
         EXPECT_TRUE(KeyExists(key.Hive == Tuning::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,

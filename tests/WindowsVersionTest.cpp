@@ -74,11 +74,11 @@ TEST(WindowsVersionCode, EveryRowAndColumnOfTheTable) {
     const uint8_t serverTypes[] = {2, 3, 4, 128, 255};
     for (const ExpectedRow& row : ExpectedTable) {
         SCOPED_TRACE(testing::Message() << row.major << "." << row.minor);
-        EXPECT_EQ(WindowsVersionCode(row.major, row.minor, 1), row.workstation);
+        EXPECT_EQ(static_cast<int>(WindowsVersionCode(row.major, row.minor, 1)), row.workstation);
         for (uint8_t type : serverTypes)
-            EXPECT_EQ(WindowsVersionCode(row.major, row.minor, type), row.server)
+            EXPECT_EQ(static_cast<int>(WindowsVersionCode(row.major, row.minor, type)), row.server)
                 << "product type " << int(type);
-        EXPECT_EQ(WindowsVersionCode(row.major, row.minor, 0), row.unknownType);
+        EXPECT_EQ(static_cast<int>(WindowsVersionCode(row.major, row.minor, 0)), row.unknownType);
     }
 }
 
