@@ -179,17 +179,37 @@ TModalResult TForm::ShowModal() {
         }
     } collect{self, {}};
     EnumThreadWindows(GetCurrentThreadId(), Collect::Add, reinterpret_cast<LPARAM>(&collect));
-    const std::vector<HWND>& disabled = collect.windows;
-    for (HWND h : disabled) EnableWindow(h, FALSE);
 
-    modal_ = true;
-    ModalResult = mrNone;
-    Show();
-    // The application's own handling, so its shortcut event sees this form's keys too.
-    while (ModalResult == mrNone && !Application.Terminated()) Application.HandleMessage();
-    modal_ = false;
-    for (HWND h : disabled) EnableWindow(h, TRUE);
-    Hide();
+    // However the loop ends, a failure included, the other windows take input
+    // again and this form goes: the program must never stay frozen behind it.
+    class ModalScope {
+      public:
+        ModalScope(TForm& form, const std::vector<HWND>& disabled) : form_(form), disabled_(disabled) {
+            for (HWND h : disabled_)
+                EnableWindow(h, FALSE);
+            form_.modal_ = true;
+        }
+        ~ModalScope() {
+            form_.modal_ = false;
+            for (HWND h : disabled_)
+                EnableWindow(h, TRUE);
+            form_.Hide();
+        }
+        ModalScope(const ModalScope&) = delete;
+        ModalScope& operator=(const ModalScope&) = delete;
+
+      private:
+        TForm& form_;
+        const std::vector<HWND>& disabled_;
+    };
+    {
+        const ModalScope scope(*this, collect.windows);
+        ModalResult = mrNone;
+        Show();
+        // The application's own handling, so its shortcut event sees this form's keys too.
+        while (ModalResult == mrNone && !Application.Terminated())
+            Application.HandleMessage();
+    }
     const TModalResult result = ModalResult;
     ModalResult = mrNone;
     return result;

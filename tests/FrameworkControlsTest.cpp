@@ -617,6 +617,23 @@ TEST(ModalResult, ClickingAButtonWithAResultClosesTheModalForm) {
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
 }
 
+TEST(ModalResult, AFailureInTheModalLoopGivesTheOtherWindowsBack) {
+    auto owner = NewForm(200, 100);
+    owner->Show();
+    auto dialog = NewForm(100, 50);
+    const auto savedShortCut = Application.OnShortCut;
+    Application.OnShortCut = [](const MSG&) -> bool { throw std::runtime_error("the handler failed"); };
+    PostMessageW(dialog->Handle(), WM_KEYDOWN, VK_F1, 1);
+    EXPECT_THROW(dialog->ShowModal(), std::runtime_error);
+    Application.OnShortCut = savedShortCut;
+    EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+    EXPECT_FALSE(IsWindowVisible(dialog->Handle()));
+    // No longer modal: closing hides the form instead of waiting for a loop that has ended.
+    dialog->Show();
+    dialog->Close();
+    EXPECT_FALSE(IsWindowVisible(dialog->Handle()));
+}
+
 TEST(Button, ShieldAndDefaultStyle) {
     auto form = NewForm(200, 100);
     TButton& button = form->Create<TButton>(L"Updates");
