@@ -625,6 +625,7 @@ class MainFormFailure : public MainForm {
             disabledAtFailure = !IsWindowEnabled(form->Handle());
             throw std::runtime_error("out of memory");
         };
+        // Should the failure be missed, no real box and no long step holds the run up.
         MessageBoxCall = AnswerOkThenNo;
         ProgressPacing = {2, 3, 1, 1, 1, 0, [](unsigned) {}};
     }
