@@ -6,22 +6,21 @@
 #include <string>
 #include <type_traits>
 
+#include "framework/FormLayout.h"
 #include "support/ProductKey.h"
 #include "support/Captions.h"
 #include "support/CustomRegistry.h"
 #include "support/SystemFont.h"
+#include "support/Shell.h"
 #include "support/Sound.h"
 #include "support/WindowsVersion.h"
+#include "app/DornithAboutForm.h"
 #include "app/DornithSettingsForm.h"
 #include "app/TuningCatalogue.h"
 
 TKVMainForm* KVMainForm = nullptr;
 
 namespace {
-
-using F = TKVMainForm;
-
-constexpr wchar_t InstalledVersion[] = L"2.7.29.2013";
 
 // ---- The three lists ----
 
@@ -103,23 +102,11 @@ int DetectProcessorType() {
 
 // ---- The layout ----
 
+using namespace Layout;
+using F = TKVMainForm;
 using Handler = void (TKVMainForm::*)(TComponent*);
-// Creates a component owned by the form and keeps it in the form's field of that name.
 using Maker = TComponent& (*)(TKVMainForm&, const wchar_t*);
 
-template <auto Field> TComponent& Make(TKVMainForm& form, const wchar_t* name) {
-    using T = std::remove_pointer_t<std::remove_cvref_t<decltype(form.*Field)>>;
-    T& component = form.Create<T>(name);
-    form.*Field = &component;
-    return component;
-}
-
-struct FontSpec {
-    const wchar_t* Name;
-    int Height;
-    TFontStyles Style;
-    TColor Color;
-};
 const FontSpec HeadingFont{L"Tahoma", -13, fsBold, clGray};
 const FontSpec LinkFont{L"Tahoma", -11, 0, clBlack};
 const FontSpec NavFont{L"Tahoma", -11, fsBold, clWhite};
@@ -127,11 +114,7 @@ const FontSpec NavPlainFont{L"Tahoma", -11, 0, clWhite};
 const FontSpec StrongFont{L"Tahoma", -11, fsBold, clWindowText};
 const FontSpec DescriptionFont{L"Tahoma", -11, 0, clGray};
 
-struct EventSet {
-    Handler OnClick;
-    Handler OnMouseEnter;
-    Handler OnMouseLeave;
-};
+using EventSet = Events<F>;
 const EventSet Nav1Events{&F::NavButton1Click, &F::NavButtonMouseEnter, &F::NavButtonMouseLeave};
 const EventSet Nav2Events{&F::NavButton2Click, &F::NavButtonMouseEnter, &F::NavButtonMouseLeave};
 const EventSet Nav3Events{&F::NavButton3Click, &F::NavButtonMouseEnter, &F::NavButtonMouseLeave};
@@ -144,40 +127,9 @@ const EventSet UpdatesEvents{&F::UpdatesButtonClick, nullptr, nullptr};
 const EventSet RestoreEvents{&F::RestoreButtonClick, nullptr, nullptr};
 const EventSet GoEvents{&F::GoButtonClick, nullptr, nullptr};
 
-enum Option : unsigned {
-    Transparent = 1u << 0,   // label: the parent shows through
-    CenterLayout = 1u << 1,  // label: Layout tlCenter
-    RightJustify = 1u << 2,  // label: Alignment taRightJustify
-    FixedWrap = 1u << 3,     // label: AutoSize False, WordWrap True
-    NoAccelChar = 1u << 4,   // label: ShowAccelChar False
-    WindowColor = 1u << 5,   // Color clWindow
-    Stretch = 1u << 6,       // image: scaled to its bounds
-    HandCursor = 1u << 7,    // Cursor crHandPoint
-    NoBevel = 1u << 8,       // panel: BevelOuter bvNone
-    OwnBackground = 1u << 9, // panel: ParentBackground False
-    TopLine = 1u << 10,      // bevel: Shape bsTopLine
-    RightLine = 1u << 11,    // bevel: Shape bsRightLine
-    DefaultButton = 1u << 12,
-    Disabled = 1u << 13,
-    Shield = 1u << 14,       // button: ElevationRequired
-    DropDownList = 1u << 15, // combo box: Style csExDropDownList
-};
-
-struct LayoutRow {
-    Maker Make;
-    const wchar_t* Name;
-    const wchar_t* Parent;        // nullptr: the window itself
-    int Left, Top, Width, Height; // a label with no width and height sizes itself to its text
-    const FontSpec* Font;         // nullptr: the parent's font
-    unsigned Options;
-    const wchar_t* Source; // the picture of an image; the image list of a combo box
-    int TabOrder;          // windowed controls
-    const EventSet* Events;
-};
-
 // Graphic controls paint in this order, a later one over an earlier one.
 // clang-format off
-const LayoutRow MainFormLayout[] = {
+const Row<F> MainFormLayout[] = {
     // component                    name                       parent            Left Top  W    H    font              options                                   source            tab events
     {Make<&F::BackgroundImage>,       L"BackgroundImage",       nullptr,          0,   0,   764, 500, nullptr,          Stretch,                                  L"BACKGROUND_PNG", -1, nullptr},
     {Make<&F::TopLogoImage>,          L"TopLogoImage",          nullptr,          8,   16,  400, 50,  nullptr,          Stretch,                                  L"TOPLOGO_PNG",   -1, nullptr},
@@ -253,84 +205,23 @@ const ImageListRow ImageLists[] = {
     {Make<&F::ImageList3>, L"ImageList3", {L"CONNECTION_PNG", nullptr}},
 };
 
-TNotifyEvent Bind(TKVMainForm& form, Handler handler) {
-    if (!handler) return nullptr;
-    return [&form, handler](TComponent* sender) { (form.*handler)(sender); };
-}
-
-void ApplyFont(TFont& font, const FontSpec& fontSpec) {
-    font.SetName(fontSpec.Name);
-    font.SetHeight(fontSpec.Height);
-    font.SetStyle(fontSpec.Style);
-    font.SetColor(fontSpec.Color);
-}
-
-void PlaceControl(TKVMainForm& form, const LayoutRow& row, TControl& control, HMODULE module) {
-    const unsigned o = row.Options;
-    TWinControl* parent = &form;
-    if (row.Parent) parent = &dynamic_cast<TWinControl&>(*form.FindComponent(row.Parent));
-
-    if (auto* label = dynamic_cast<TLabel*>(&control)) {
-        if (o & FixedWrap) {
-            label->SetAutoSize(false);
-            label->SetWordWrap(true);
-        }
-        if (o & NoAccelChar) label->SetShowAccelChar(false);
-        if (o & Transparent) label->SetTransparent(true);
-        if (o & CenterLayout) label->SetLayout(TTextLayout::tlCenter);
-        if (o & RightJustify) label->SetAlignment(TAlignment::taRightJustify);
-    } else if (auto* image = dynamic_cast<TImage*>(&control)) {
-        image->SetStretch((o & Stretch) != 0);
-        if (row.Source) image->LoadFromResourceName(module, row.Source);
-    } else if (auto* bevel = dynamic_cast<TBevel*>(&control)) {
-        if (o & TopLine) bevel->SetShape(TBevelShape::bsTopLine);
-        if (o & RightLine) bevel->SetShape(TBevelShape::bsRightLine);
-    } else if (auto* panel = dynamic_cast<TPanel*>(&control)) {
-        if (o & NoBevel) panel->SetBevelOuter(TBevelCut::bvNone);
-        panel->SetParentBackground((o & OwnBackground) == 0);
-    } else if (auto* button = dynamic_cast<TButton*>(&control)) {
-        button->SetDefault((o & DefaultButton) != 0);
-        button->SetElevationRequired((o & Shield) != 0);
-    } else if (auto* combo = dynamic_cast<TComboBoxEx*>(&control)) {
-        combo->Style =
-            (o & DropDownList) ? TComboBoxExStyle::csExDropDownList : TComboBoxExStyle::csExDropDown;
-        for (const ComboListRow& list : ComboLists)
-            if (SameTextAscii(list.Combo, row.Name))
-                for (const ListItemRow& item : list.Items)
-                    combo->AddItem(item.Text, item.Image, item.Image);
-    } else if (auto* trackBar = dynamic_cast<TTrackBar*>(&control)) {
-        for (const TrackBarRow& t : TrackBars) {
-            if (!SameTextAscii(t.Name, row.Name)) continue;
-            trackBar->SetMin(t.Min);
-            trackBar->SetMax(t.Max);
-            trackBar->SetPageSize(t.PageSize);
-            trackBar->SetPosition(t.Position);
-            trackBar->TickMarks = t.TickMarks;
-            trackBar->SetThumbLength(t.ThumbLength);
-        }
-    }
-
-    if (auto* windowed = dynamic_cast<TWinControl*>(&control)) windowed->TabOrder = row.TabOrder;
-    if (o & WindowColor) control.SetColor(clWindow);
-    if (o & Disabled) control.SetEnabled(false);
-    if (o & HandCursor) control.Cursor = crHandPoint;
-    if (row.Font) {
-        ApplyFont(control.Font, *row.Font);
-        control.SetParentFont(false);
-    }
-    control.SetParent(parent);
-    control.SetBounds(row.Left, row.Top, row.Width, row.Height);
-    if (row.Events) {
-        control.OnClick = Bind(form, row.Events->OnClick);
-        control.OnMouseEnter = Bind(form, row.Events->OnMouseEnter);
-        control.OnMouseLeave = Bind(form, row.Events->OnMouseLeave);
-    }
-}
-
 void BuildLayout(TKVMainForm& form) {
     const HMODULE module = GetModuleHandleW(nullptr);
-    for (const LayoutRow& row : MainFormLayout)
-        PlaceControl(form, row, dynamic_cast<TControl&>(row.Make(form, row.Name)), module);
+    Build<F>(form, MainFormLayout);
+    for (const ComboListRow& list : ComboLists) {
+        auto& combo = dynamic_cast<TComboBoxEx&>(*form.FindComponent(list.Combo));
+        for (const ListItemRow& item : list.Items)
+            combo.AddItem(item.Text, item.Image, item.Image);
+    }
+    for (const TrackBarRow& t : TrackBars) {
+        auto& trackBar = dynamic_cast<TTrackBar&>(*form.FindComponent(t.Name));
+        trackBar.SetMin(t.Min);
+        trackBar.SetMax(t.Max);
+        trackBar.SetPageSize(t.PageSize);
+        trackBar.SetPosition(t.Position);
+        trackBar.TickMarks = t.TickMarks;
+        trackBar.SetThumbLength(t.ThumbLength);
+    }
 
     TPopupMenu& menu = form.Create<TPopupMenu>(L"PopupMenu");
     form.PopupMenu = &menu;
@@ -356,7 +247,7 @@ void BuildLayout(TKVMainForm& form) {
             if (picture) list.AddPngResource(module, picture);
     }
     // The combo boxes name their image lists, which exist only now.
-    for (const LayoutRow& row : MainFormLayout)
+    for (const Row<F>& row : MainFormLayout)
         if (auto* combo = dynamic_cast<TComboBoxEx*>(form.FindComponent(row.Name)); combo && row.Source)
             combo->SetImages(dynamic_cast<TImageList*>(form.FindComponent(row.Source)));
 }
@@ -535,14 +426,141 @@ void TKVMainForm::RestoreButtonClick(TComponent* /*Sender*/) {
     } catch (...) {
     }
 }
-void TKVMainForm::UpdatesButtonClick(TComponent* /*Sender*/) {}
-void TKVMainForm::NavButton1Click(TComponent* /*Sender*/) {}
-void TKVMainForm::NavButton2Click(TComponent* /*Sender*/) {}
-void TKVMainForm::NavButton3Click(TComponent* /*Sender*/) {}
-void TKVMainForm::NavButton4Click(TComponent* /*Sender*/) {}
-void TKVMainForm::HelpFilePopupClick(TComponent* /*Sender*/) {}
-void TKVMainForm::NavButtonMouseEnter(TComponent* /*Sender*/) {}
-void TKVMainForm::NavButtonMouseLeave(TComponent* /*Sender*/) {}
-void TKVMainForm::LabelMouseEnter(TComponent* /*Sender*/) {}
-void TKVMainForm::LabelMouseLeave(TComponent* /*Sender*/) {}
-void TKVMainForm::ApplicationEventsShortCut(TWMKey& /*Msg*/, bool& /*Handled*/) {}
+namespace {
+
+// The maker's web site; its root is the home page.
+constexpr wchar_t MakerSite[] = L"https://www.brenlow.example/";
+constexpr wchar_t SupportPage[] = L"support/";
+constexpr wchar_t HelpFile[] = L"Hastrel.chm";
+constexpr wchar_t HelpTopic[] = L"/html/main.htm";
+constexpr wchar_t UpdaterFile[] = L"HastrelUpdate.exe";
+
+// The navigation images and their labels share the digit after these nine letters.
+constexpr size_t NavNamePrefixLength = 9;
+constexpr wchar_t NavLabelPrefix[] = L"NavStatic";
+
+// The digit of a navigation name, without blanks or control characters around it.
+std::wstring NavNameDigit(const std::wstring& name) {
+    if (name.size() <= NavNamePrefixLength) return {};
+    size_t first = NavNamePrefixLength, last = name.size();
+    while (first < last && name[first] <= L' ') ++first;
+    while (last > first && name[last - 1] <= L' ') --last;
+    return name.substr(first, last - first);
+}
+
+// The label a navigation image or label underlines; null when there is none.
+TControl* NavLabelOf(TKVMainForm& form, TComponent* sender) {
+    if (!sender) return nullptr;
+    const std::wstring digit = NavNameDigit(sender->Name);
+    if (digit.empty()) return nullptr;
+    return dynamic_cast<TControl*>(form.FindComponent(NavLabelPrefix + digit));
+}
+
+} // namespace
+
+void SetUnderline(TComponent* Control, bool Underline) {
+    auto* control = dynamic_cast<TControl*>(Control);
+    if (!control) return;
+    const TFontStyles style = control->Font.Style();
+    control->Font.SetStyle(Underline ? style | fsUnderline : style & ~fsUnderline);
+}
+
+void TKVMainForm::UpdatesButtonClick(TComponent* /*Sender*/) {
+    try {
+        PlayClickSound();
+        // Only ever the updater beside this executable: the program runs with
+        // full rights, and whoever starts it chooses its command line.
+        const std::wstring folder = ExecutableFolder();
+        if (!folder.empty()) ShellOpenDetached(folder + UpdaterFile, L"");
+    } catch (...) {
+    }
+}
+
+void TKVMainForm::NavButton1Click(TComponent* /*Sender*/) {
+    try {
+        // The whole frame, both borders and the title bar, lies between the
+        // outer bounds and the client area.
+        const int x = Left() + (Width() - ClientWidth()) + NavButton1->Left() + NavButton1->Width();
+        const int y = Top() + (Height() - ClientHeight()) + NavButton1->Top() + NavButton1->Height();
+        PopupMenu->Popup(x, y);
+    } catch (...) {
+    }
+}
+
+void TKVMainForm::NavButton2Click(TComponent* /*Sender*/) {
+    try {
+        PlayClickSound();
+        OpenDocument(MakerSite);
+    } catch (...) {
+    }
+}
+
+void TKVMainForm::NavButton3Click(TComponent* /*Sender*/) {
+    try {
+        PlayClickSound();
+        OpenDocument(std::wstring(MakerSite) + SupportPage);
+    } catch (...) {
+    }
+}
+
+void TKVMainForm::NavButton4Click(TComponent* /*Sender*/) {
+    try {
+        PlayClickSound();
+        KVAboutForm->Position = TPosition::poOwnerFormCenter;
+        KVAboutForm->ShowModal();
+    } catch (...) {
+    }
+}
+
+void TKVMainForm::HelpFilePopupClick(TComponent* /*Sender*/) {
+    try {
+        TWMKey key{WM_KEYDOWN, VK_F1, 0};
+        bool handled = false;
+        ApplicationEventsShortCut(key, handled);
+    } catch (...) {
+    }
+}
+
+void TKVMainForm::NavButtonMouseEnter(TComponent* Sender) {
+    try {
+        SetUnderline(NavLabelOf(*this, Sender), true);
+    } catch (...) {
+    }
+}
+
+void TKVMainForm::NavButtonMouseLeave(TComponent* Sender) {
+    try {
+        SetUnderline(NavLabelOf(*this, Sender), false);
+    } catch (...) {
+    }
+}
+
+void TKVMainForm::LabelMouseEnter(TComponent* Sender) {
+    try {
+        SetUnderline(Sender, true);
+    } catch (...) {
+    }
+}
+
+void TKVMainForm::LabelMouseLeave(TComponent* Sender) {
+    try {
+        SetUnderline(Sender, false);
+    } catch (...) {
+    }
+}
+
+void TKVMainForm::ApplicationEventsShortCut(TWMKey& Msg, bool& /*Handled*/) {
+    try {
+        // Shift, Ctrl and Alt make no difference; the key goes on its way.
+        if (Msg.CharCode != VK_F1) return;
+        // The first visible window, so the help opens once however many show.
+        for (TForm* window : {static_cast<TForm*>(KVAboutForm), static_cast<TForm*>(KVSettingsForm),
+                              static_cast<TForm*>(KVMainForm)}) {
+            if (window && window->Visible()) {
+                ShowHelpTopic(HelpFile, HelpTopic);
+                return;
+            }
+        }
+    } catch (...) {
+    }
+}

@@ -1,5 +1,7 @@
 #include "framework/Controls.h"
 
+#include "framework/Forms.h"
+
 #include <commctrl.h>
 
 #include <algorithm>
@@ -61,6 +63,13 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     width_ = width;
     height_ = height;
     Invalidate();
+}
+
+void TControl::UpdateBoundsRect(const RECT& r) {
+    left_ = r.left;
+    top_ = r.top;
+    width_ = r.right - r.left;
+    height_ = r.bottom - r.top;
 }
 
 void TControl::SetParent(TWinControl* parent) {
@@ -462,7 +471,13 @@ void TWinControl::Invalidate() {
 }
 
 void TWinControl::SetFocus() {
-    if (Handle()) ::SetFocus(hwnd_);
+    if (!Handle()) return;
+    auto* form = dynamic_cast<TForm*>(FromHandle(GetAncestor(hwnd_, GA_ROOT)));
+    if (form && form != this && !IsWindowVisible(form->Handle())) {
+        form->SetActiveControl(this);
+        return;
+    }
+    ::SetFocus(hwnd_);
 }
 
 void TWinControl::ApplyFontToWindow() {

@@ -86,6 +86,8 @@ protected:
     virtual void ColorChanged() { Invalidate(); }
     friend class TWinControl;
     void ParentFontChanged();
+    // Takes the bounds a window already has, without moving it.
+    void UpdateBoundsRect(const RECT& r);
 
 private:
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
@@ -119,6 +121,7 @@ public:
     void SetVisible(bool visible) override;
     void SetEnabled(bool enabled) override;
     void Invalidate() override;
+    // A control on a form not yet on screen gets the focus when the form shows.
     void SetFocus();
 
     int TabOrder = -1;

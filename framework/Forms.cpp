@@ -96,6 +96,36 @@ void TForm::SetDesktopFont(bool value) {
     if (value) Font.Assign(Screen.IconFont());
 }
 
+void TForm::HandleCreated() { UpdateBounds(); }
+
+void TForm::UpdateBounds() {
+    if (!HandleAllocated()) return;
+    const HWND h = Handle();
+    RECT bounds;
+    if (IsIconic(h)) {
+        // A minimised window keeps the bounds it comes back to.
+        WINDOWPLACEMENT placement{};
+        placement.length = sizeof(placement);
+        if (!GetWindowPlacement(h, &placement)) return;
+        bounds = placement.rcNormalPosition;
+    } else {
+        if (!GetWindowRect(h, &bounds)) return;
+        RECT client;
+        if (GetClientRect(h, &client) && (client.right != clientWidth_ || client.bottom != clientHeight_)) {
+            clientWidth_ = client.right;
+            clientHeight_ = client.bottom;
+            Realign();
+        }
+    }
+    UpdateBoundsRect(bounds);
+}
+
+void TForm::SetActiveControl(TWinControl* control) {
+    if (!control) return;
+    lastFocus_ = control->Handle();
+    if (HandleAllocated() && GetActiveWindow() == Handle()) ::SetFocus(lastFocus_);
+}
+
 void TForm::AfterConstruction() {
     Handle();
     if (OnCreate) OnCreate(this);
@@ -230,6 +260,9 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_CLOSE:
         Close();
         return 0;
+    case WM_WINDOWPOSCHANGED:
+        UpdateBounds();
+        break;
     case DM_GETDEFID:
         // Asked by the dialog manager when Enter is pressed outside a button.
         if (TButton* button = FindDefaultButton(this); button && button->HandleAllocated())

@@ -54,14 +54,20 @@ public:
     // The form's creation is complete: its window exists and OnCreate has run.
     void AfterConstruction();
 
+    // The control that takes the focus when the form is next activated.
+    void SetActiveControl(TWinControl* control);
+
 protected:
     void CreateParams(WindowParams& params) override;
     std::wstring WindowClassName() const override { return ClassName(); }
     LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
     bool PublishesFont() const override { return true; }
+    void HandleCreated() override;
 
 private:
     void ApplyPosition();
+    // Left, Top, Width, Height and the client size as the window stands.
+    void UpdateBounds();
     void ShowingChanged(bool showing);
     void FocusControlInside();
 

@@ -3,10 +3,14 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "support/SoundSeam.h"
+
+PlaySoundFunction PlaySoundCall = PlaySoundW;
+
 void PlayClickSound() {
     try {
         // Synchronous on purpose: whatever the click accompanies follows its end.
-        PlaySoundW(L"click", GetModuleHandleW(nullptr), SND_RESOURCE | SND_SYNC);
+        PlaySoundCall(L"click", GetModuleHandleW(nullptr), SND_RESOURCE | SND_SYNC);
     } catch (...) {
     }
 }
