@@ -7,6 +7,7 @@
 #include "support/TestDates.h"
 
 #include <cstdlib>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -14,8 +15,14 @@
 #include <string>
 #include <vector>
 
+#include "app/DornithAboutForm.h"
 #include "app/DornithSettingsForm.h"
 #include "framework/DateTime.h"
+#include "framework/Handles.h"
+#include "support/AppDriver.h"
+#include "support/LaunchRecorder.h"
+#include "support/ProgramWindows.h"
+#include "support/Shell.h"
 #include "support/Captions.h"
 #include "support/TestRegistry.h"
 #include "support/WindowsVersion.h"
@@ -733,6 +740,262 @@ TEST_F(MainFormKeyboard, AltAndAnAcceleratorPressItsButton) {
 TEST_F(MainFormKeyboard, WindowFocusesOptimizeNowFirst) {
     SetFocus(form->Handle());
     EXPECT_EQ(GetFocus(), form->GoButton->Handle());
+}
+
+// ---- Links, help and navigation ----
+
+// The program's own three windows, as start-up creates them.
+class MainWindowLinks : public testing::Test {
+  protected:
+    static void SetUpTestSuite() { CreateProgramWindows(); }
+    void SetUp() override {
+        KVMainForm->Show();
+        Application.ProcessMessages();
+    }
+    // The main window stays on screen from test to test: hiding a window costs Wine seconds.
+    void TearDown() override {
+        KVSettingsForm->Hide();
+        KVMainForm->SetEnabled(true);
+        ProgressPacing = DefaultProgressPacing;
+    }
+    static std::wstring HelpPath() { return ExecutableFolder() + L"Hastrel.chm::/html/main.htm>HelpWindow"; }
+};
+
+struct KeyStroke {
+    UINT message;
+    WPARAM key;
+};
+// F1 alone and with each modifier; the modifiers go down first, as a keyboard sends them.
+const std::vector<std::vector<KeyStroke>> HelpKeys = {
+    {{WM_KEYDOWN, VK_F1}},
+    {{WM_KEYDOWN, VK_SHIFT}, {WM_KEYDOWN, VK_F1}, {WM_KEYUP, VK_SHIFT}},
+    {{WM_KEYDOWN, VK_CONTROL}, {WM_KEYDOWN, VK_F1}, {WM_KEYUP, VK_CONTROL}},
+    {{WM_SYSKEYDOWN, VK_MENU}, {WM_SYSKEYDOWN, VK_F1}, {WM_KEYUP, VK_MENU}},
+};
+
+void PostStrokes(const std::vector<KeyStroke>& strokes, HWND window) {
+    for (const KeyStroke& stroke : strokes)
+        PostKey(stroke.key, window, stroke.message);
+}
+
+TEST_F(MainWindowLinks, F1WithAnyModifierOpensTheHelpOnceFromEachWindow) {
+    LaunchRecorder recorder;
+    for (const auto& strokes : HelpKeys) {
+        PostStrokes(strokes, KVMainForm->Handle());
+        Application.ProcessMessages();
+    }
+    PostKey(VK_F2, KVMainForm->Handle());
+    Application.ProcessMessages();
+    EXPECT_EQ(recorder.Count(Launch::Help), 4) << "from the main window";
+    ASSERT_FALSE(recorder.Log().empty());
+    EXPECT_EQ(recorder.Log()[0], (Launch{Launch::Help, GetDesktopWindow(), HelpPath(), std::nullopt}));
+
+    // The About box is modal over the visible main window: still once a key.
+    recorder.Clear();
+    bool aboutShowing = false;
+    {
+        WhileLooping looping([&](int tick) {
+            if (tick < static_cast<int>(HelpKeys.size())) {
+                aboutShowing = IsWindowVisible(KVAboutForm->Handle()) != FALSE;
+                PostStrokes(HelpKeys[static_cast<size_t>(tick)], KVAboutForm->Handle());
+                return true;
+            }
+            KVAboutForm->Close();
+            return false;
+        });
+        KVMainForm->NavButton4Click(KVMainForm->NavButton4);
+    }
+    EXPECT_TRUE(aboutShowing);
+    EXPECT_EQ(recorder.Count(Launch::Help), 4) << "while the About box is modal";
+
+    // The progress steps keep taking the key while the main window waits.
+    recorder.Clear();
+    static bool posted;
+    posted = false;
+    ProgressPacing = {60, 90, 5, 10, 30, 0, [](unsigned) {
+                          if (posted) return;
+                          posted = true;
+                          for (const auto& strokes : HelpKeys)
+                              PostStrokes(strokes, KVSettingsForm->Handle());
+                      }};
+    KVMainForm->SetEnabled(false);
+    KVSettingsForm->Show();
+    ProgressStepTotal = 1;
+    ProgressStepsDone = 0;
+    ShowProgressStep(L"Finding modem information");
+    EXPECT_EQ(recorder.Count(Launch::Help), 4) << "while the progress steps run";
+}
+
+TEST_F(MainWindowLinks, HelpNeedsAVisibleWindow) {
+    LaunchRecorder recorder;
+    KVMainForm->Hide();
+    KVMainForm->HelpFilePopupClick(KVMainForm->HelpFilePopup);
+    EXPECT_EQ(recorder.Count(Launch::Help), 0);
+}
+
+TEST_F(MainWindowLinks, LinksClickBeforeTheyLaunchAndHelpDoesNot) {
+    const std::wstring site = L"https://www.brenlow.example/";
+    const Launch click{Launch::Click, nullptr, L"click", std::nullopt};
+    const Launch home{Launch::Shell, Application.Handle(), site, std::nullopt};
+    const Launch support{Launch::Shell, Application.Handle(), site + L"support/", std::nullopt};
+    const Launch help{Launch::Help, GetDesktopWindow(), HelpPath(), std::nullopt};
+    const Launch updater{Launch::Shell, nullptr, ExecutableFolder() + L"HastrelUpdate.exe", L""};
+    auto clickOf = [](auto* component) { return [component] { component->Click(); }; };
+    const struct {
+        const wchar_t* what;
+        std::function<void()> act;
+        std::vector<Launch> expected;
+    } cases[] = {
+        {L"Home image", clickOf(KVMainForm->NavButton2), {click, home}},
+        {L"Home label", clickOf(KVMainForm->NavStatic2), {click, home}},
+        {L"website link", clickOf(KVMainForm->LinkLabel6), {click, home}},
+        {L"Support image", clickOf(KVMainForm->NavButton3), {click, support}},
+        {L"Support label", clickOf(KVMainForm->NavStatic3), {click, support}},
+        {L"support link", clickOf(KVMainForm->LinkLabel5), {click, support}},
+        {L"support menu item", clickOf(KVMainForm->TechSupportPopup), {click, support}},
+        {L"help link", clickOf(KVMainForm->LinkLabel4), {help}},
+        {L"help menu item", clickOf(KVMainForm->HelpFilePopup), {help}},
+        {L"updates button", clickOf(KVMainForm->UpdatesButton), {click, updater}},
+    };
+    // Files beside the executable, wherever the program was started from.
+    driver::CurrentFolderScope folder(L"C:\\");
+    ASSERT_TRUE(folder.Changed());
+    for (const auto& c : cases) {
+        LaunchRecorder recorder;
+        c.act();
+        EXPECT_EQ(recorder.Log(), c.expected) << testing::PrintToString(std::wstring(c.what));
+    }
+}
+
+TEST_F(MainWindowLinks, AboutOpensModalCentredOnTheMainWindowAfterTheClick) {
+    SetWindowPos(KVMainForm->Handle(), nullptr, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    for (TControl* opener : std::initializer_list<TControl*>{KVMainForm->NavButton4, KVMainForm->NavStatic4,
+                                                             KVMainForm->LinkLabel7}) {
+        LaunchRecorder recorder;
+        size_t clicksWhenShown = 0;
+        bool mainWaits = false;
+        RECT about{}, main{};
+        {
+            WhileLooping looping([&](int) {
+                clicksWhenShown = recorder.Log().size();
+                mainWaits = !IsWindowEnabled(KVMainForm->Handle());
+                GetWindowRect(KVAboutForm->Handle(), &about);
+                GetWindowRect(KVMainForm->Handle(), &main);
+                PostKey(VK_RETURN, KVAboutForm->Handle());
+                return false;
+            });
+            opener->Click();
+        }
+        const std::string what = testing::PrintToString(opener->Name);
+        EXPECT_EQ(clicksWhenShown, 1u) << what;
+        EXPECT_TRUE(mainWaits) << what;
+        EXPECT_NEAR((about.left + about.right) / 2, (main.left + main.right) / 2, 1) << what;
+        EXPECT_NEAR((about.top + about.bottom) / 2, (main.top + main.bottom) / 2, 1) << what;
+        EXPECT_FALSE(IsWindowVisible(KVAboutForm->Handle())) << what;
+    }
+}
+
+// Waits on its own thread for the popup menu, notes where it lies and closes it.
+DWORD WINAPI CatchPopupMenu(LPVOID rect) {
+    for (int i = 0; i < 250; ++i) {
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        if (menu && IsWindowVisible(menu)) {
+            GetWindowRect(menu, static_cast<RECT*>(rect));
+            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            PostMessageW(menu, WM_KEYDOWN, VK_ESCAPE, 0);
+            return 0;
+        }
+        Sleep(20);
+    }
+    return 1;
+}
+
+TEST_F(MainWindowLinks, HelpImageDropsTheMenuRightAlignedBelowItWithoutAClick) {
+    // Somewhere else than where it was created: the bounds follow the window.
+    SetWindowPos(KVMainForm->Handle(), nullptr, 131, 87, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    RECT window, client;
+    GetWindowRect(KVMainForm->Handle(), &window);
+    GetClientRect(KVMainForm->Handle(), &client);
+    const RECT bounds = KVMainForm->BoundsRect();
+    EXPECT_TRUE(EqualRect(&window, &bounds));
+    const RECT image = KVMainForm->NavButton1->BoundsRect();
+    const LONG frameWidth = (window.right - window.left) - client.right;
+    const LONG frameHeight = (window.bottom - window.top) - client.bottom;
+
+    LaunchRecorder recorder;
+    RECT menu{};
+    DWORD threadId = 0;
+    UniqueKernelHandle thread(CreateThread(nullptr, 0, CatchPopupMenu, &menu, 0, &threadId));
+    ASSERT_TRUE(thread);
+    KVMainForm->NavStatic1->Click();
+    WaitForSingleObject(thread.get(), 10000);
+    EXPECT_EQ(menu.right, window.left + frameWidth + image.right);
+    EXPECT_EQ(menu.top, window.top + frameHeight + image.bottom);
+    EXPECT_GT(menu.bottom, menu.top);
+    EXPECT_TRUE(recorder.Log().empty());
+}
+
+TEST_F(MainWindowLinks, PointingAtANavigationImageOrLabelUnderlinesItsLabelOnly) {
+    TLabel* const labels[] = {KVMainForm->NavStatic1, KVMainForm->NavStatic2, KVMainForm->NavStatic3,
+                              KVMainForm->NavStatic4};
+    TControl* const pointers[] = {KVMainForm->NavButton1, KVMainForm->NavButton2, KVMainForm->NavButton3,
+                                  KVMainForm->NavButton4};
+    std::vector<TFontStyles> before;
+    for (TLabel* label : labels)
+        before.push_back(label->Font.Style());
+    EXPECT_EQ(before[0], 0u) << "the Help label is regular";
+    auto expectStyles = [&](int underlined, const std::string& what) {
+        for (int i = 0; i < 4; ++i)
+            EXPECT_EQ(labels[i]->Font.Style(), i == underlined ? before[i] | fsUnderline : before[i])
+                << what << " label " << i + 1;
+    };
+    for (int i = 0; i < 4; ++i) {
+        for (TControl* sender : {pointers[i], static_cast<TControl*>(labels[i])}) {
+            const std::string what = testing::PrintToString(sender->Name);
+            sender->MouseEnter();
+            expectStyles(i, what);
+            sender->MouseLeave();
+            expectStyles(-1, what);
+        }
+    }
+
+    // Names the rule does not fit change nothing; blanks around the digit do not count.
+    TLabel stranger(nullptr);
+    for (const wchar_t* name : {L"", L"Nav", L"NavButton", L"NavButton9", L"NavStatic  "}) {
+        stranger.Name = name;
+        KVMainForm->NavButtonMouseEnter(&stranger);
+        expectStyles(-1, testing::PrintToString(std::wstring(name)));
+    }
+    KVMainForm->NavButtonMouseEnter(nullptr);
+    expectStyles(-1, "no sender");
+    stranger.Name = L"NavButton 2\t";
+    KVMainForm->NavButtonMouseEnter(&stranger);
+    expectStyles(1, "padded name");
+    KVMainForm->NavButtonMouseLeave(&stranger);
+    expectStyles(-1, "padded name");
+}
+
+TEST_F(MainWindowLinks, PointingAtALinkUnderlinesItAndLeavesItAsItWas) {
+    for (TLabel* link : {KVMainForm->LinkLabel4, KVMainForm->LinkLabel5, KVMainForm->LinkLabel6,
+                         KVMainForm->LinkLabel7}) {
+        const TFontStyles before = link->Font.Style();
+        link->Font.SetStyle(before | fsBold); // other styles survive the hover
+        link->MouseEnter();
+        EXPECT_EQ(link->Font.Style(), before | fsBold | fsUnderline);
+        link->MouseLeave();
+        EXPECT_EQ(link->Font.Style(), before | fsBold);
+        link->Font.SetStyle(before);
+    }
+}
+
+TEST_F(MainWindowLinks, AMissingUpdaterOnlyClicks) {
+    const std::wstring updater = ExecutableFolder() + L"HastrelUpdate.exe";
+    ASSERT_EQ(GetFileAttributesW(updater.c_str()), INVALID_FILE_ATTRIBUTES);
+    LaunchRecorder recorder(true);
+    KVMainForm->UpdatesButton->Click();
+    Application.ProcessMessages();
+    EXPECT_EQ(recorder.Count(Launch::Click), 1);
+    EXPECT_EQ(FindWindowW(L"#32770", nullptr), nullptr);
 }
 
 } // namespace

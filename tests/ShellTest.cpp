@@ -18,13 +18,13 @@
 
 namespace {
 
-constexpr wchar_t MarkerFlag[] = L"--shell-marker";
+using driver::CurrentFolder;
+using driver::CurrentFolderScope;
+using driver::OwnPath;
+using driver::ReadText;
+using driver::TempFolder;
 
-std::wstring CurrentFolder() {
-    std::wstring path(32768, L'\0');
-    path.resize(GetCurrentDirectoryW(static_cast<DWORD>(path.size()), path.data()));
-    return path;
-}
+constexpr wchar_t MarkerFlag[] = L"--shell-marker";
 
 bool WriteText(const std::wstring& path, const std::wstring& text) {
     UniqueKernelHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
@@ -35,21 +35,6 @@ bool WriteText(const std::wstring& path, const std::wstring& text) {
     DWORD written = 0;
     const DWORD size = static_cast<DWORD>(text.size() * sizeof(wchar_t));
     return WriteFile(file.get(), text.data(), size, &written, nullptr) && written == size;
-}
-
-std::optional<std::wstring> ReadText(const std::wstring& path) {
-    UniqueKernelHandle file(
-        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE) {
-        file.release();
-        return std::nullopt;
-    }
-    std::wstring text(GetFileSize(file.get(), nullptr) / sizeof(wchar_t), L'\0');
-    DWORD read = 0;
-    if (!ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr))
-        return std::nullopt;
-    text.resize(read / sizeof(wchar_t));
-    return text;
 }
 
 // Started by a test through the shell with the flag and a marker path, this
@@ -72,25 +57,6 @@ std::optional<std::wstring> ReadText(const std::wstring& path) {
     if (marker) ExitProcess(0);
     return false;
 }();
-
-using driver::OwnPath;
-using driver::TempFolder;
-
-// Sets the current folder for one test and puts the old one back.
-class CurrentFolderScope {
-  public:
-    explicit CurrentFolderScope(const std::wstring& folder) : saved_(CurrentFolder()) {
-        changed_ = SetCurrentDirectoryW(folder.c_str()) != FALSE;
-    }
-    CurrentFolderScope(const CurrentFolderScope&) = delete;
-    CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
-    ~CurrentFolderScope() { SetCurrentDirectoryW(saved_.c_str()); }
-    bool Changed() const { return changed_; }
-
-  private:
-    std::wstring saved_;
-    bool changed_ = false;
-};
 
 // ---- What the shell is handed ----
 

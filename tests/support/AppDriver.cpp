@@ -27,6 +27,27 @@ std::wstring HastrelPath() {
     return folder + L"..\\Hastrel.exe";
 }
 
+std::wstring CurrentFolder() {
+    std::wstring path(32768, L'\0');
+    path.resize(GetCurrentDirectoryW(static_cast<DWORD>(path.size()), path.data()));
+    return path;
+}
+
+std::optional<std::wstring> ReadText(const std::wstring& path) {
+    UniqueKernelHandle file(
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release();
+        return std::nullopt;
+    }
+    std::wstring text(GetFileSize(file.get(), nullptr) / sizeof(wchar_t), L'\0');
+    DWORD read = 0;
+    if (!ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr))
+        return std::nullopt;
+    text.resize(read / sizeof(wchar_t));
+    return text;
+}
+
 bool Process::WaitForExit(DWORD milliseconds, DWORD* code) const {
     if (WaitForSingleObject(process_.get(), milliseconds) != WAIT_OBJECT_0) return false;
     DWORD exitCode = 0;
@@ -42,14 +63,18 @@ void Process::Kill() const {
     }
 }
 
-Process Start(const std::wstring& exe, const std::wstring& arguments) {
-    std::wstring commandLine = L"\"" + exe + L"\" " + arguments;
+Process StartAs(const std::wstring& exe, std::wstring commandLine, const std::wstring& folder) {
     STARTUPINFOW si{};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi{};
-    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    if (!CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &si, &pi))
         return Process();
     return Process(pi);
+}
+
+Process Start(const std::wstring& exe, const std::wstring& arguments) {
+    return StartAs(exe, L"\"" + exe + L"\" " + arguments, L"");
 }
 
 namespace {
@@ -154,6 +179,20 @@ void ChooseTrackBarPosition(HWND trackBar, int position) {
 }
 
 void Press(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+
+void ClickAt(HWND window, POINT point) {
+    const LPARAM at = MAKELPARAM(point.x, point.y);
+    PostMessageW(window, WM_MOUSEMOVE, 0, at);
+    PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+HWND FocusOf(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
 
 void ClearProductKey() {
     const std::wstring key = L"Software\\Brenlow\\Hastrel";

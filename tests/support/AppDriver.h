@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,25 @@ namespace driver {
 std::wstring OwnPath();
 std::wstring TempFolder();
 std::wstring HastrelPath();
+std::wstring CurrentFolder();
+// The whole of a UTF-16 text file; nothing when it cannot be read.
+std::optional<std::wstring> ReadText(const std::wstring& path);
+
+// Sets the current folder for one test and puts the old one back.
+class CurrentFolderScope {
+  public:
+    explicit CurrentFolderScope(const std::wstring& folder) : saved_(CurrentFolder()) {
+        changed_ = SetCurrentDirectoryW(folder.c_str()) != FALSE;
+    }
+    CurrentFolderScope(const CurrentFolderScope&) = delete;
+    CurrentFolderScope& operator=(const CurrentFolderScope&) = delete;
+    ~CurrentFolderScope() { SetCurrentDirectoryW(saved_.c_str()); }
+    bool Changed() const { return changed_; }
+
+  private:
+    std::wstring saved_;
+    bool changed_ = false;
+};
 
 class Process {
 public:
@@ -34,6 +54,9 @@ private:
 };
 
 Process Start(const std::wstring& exe = HastrelPath(), const std::wstring& arguments = L"");
+// Starts Exe with a whole command line of the caller's choosing, whose first
+// element need not name Exe, in the given current folder (empty: this one).
+Process StartAs(const std::wstring& exe, std::wstring commandLine, const std::wstring& folder);
 // The first visible top-level window of the class that belongs to the process.
 HWND WaitForWindow(const std::wstring& className, DWORD processId, DWORD milliseconds = 20000);
 int CountWindows(const std::wstring& className);
@@ -50,6 +73,10 @@ void ChooseComboPosition(HWND combo, int position);
 void ChooseTrackBarPosition(HWND trackBar, int position);
 // Presses a button without waiting for what its click starts.
 void Press(HWND button);
+// A left click at a point of a window's client area, as for a picture without a window of its own.
+void ClickAt(HWND window, POINT point);
+// The window that has the keyboard focus in the thread of Window.
+HWND FocusOf(HWND window);
 // Ends the product key's test state: the product key's values are removed.
 void ClearProductKey();
 

@@ -1,0 +1,161 @@
+// The About box: its window, its version line, its keys and its link.
+#include "app/DornithAboutForm.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "app/DornithForm.h"
+#include "support/LaunchRecorder.h"
+#include "support/ProgramWindows.h"
+#include "support/Shell.h"
+#include "support/TestRegistry.h"
+
+namespace {
+
+const std::wstring ProductKey = L"Software\\Brenlow\\Hastrel";
+
+class AboutBox : public testing::Test {
+  protected:
+    static void SetUpTestSuite() { CreateProgramWindows(); }
+    void SetUp() override { form = KVAboutForm; }
+    void TearDown() override {
+        form->Hide();
+        testreg::DeleteValue(HKEY_LOCAL_MACHINE, ProductKey, L"Language");
+    }
+    // Shows the box modally and gives each tick of its loop to Step; closes
+    // it after a while should Step not.
+    TModalResult ShowModalWhile(std::function<bool(int)> step) {
+        WhileLooping looping([this, step](int tick) {
+            if (tick > 200) {
+                form->ModalResult = mrCancel;
+                return false;
+            }
+            return step(tick);
+        });
+        return form->ShowModal();
+    }
+
+    TKVAboutForm* form = nullptr;
+};
+
+TEST_F(AboutBox, IsAFixedWindowWithACloseBoxAndItsOwnPictures) {
+    const HWND h = form->Handle();
+    wchar_t className[64] = {};
+    GetClassNameW(h, className, 64);
+    EXPECT_STREQ(className, L"TKVAboutForm");
+    RECT client;
+    GetClientRect(h, &client);
+    EXPECT_EQ(client.right, 700);
+    EXPECT_EQ(client.bottom, 441);
+    const LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));
+    EXPECT_FALSE(GetWindowLongPtrW(h, GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+    // The artwork decodes at the size the layout draws it.
+    EXPECT_EQ(form->BannerImage->PictureWidth(), 700);
+    EXPECT_EQ(form->BannerImage->PictureHeight(), 60);
+    EXPECT_EQ(form->LargeIcon->PictureWidth(), 256);
+    EXPECT_EQ(form->LargeIcon->PictureHeight(), 256);
+    EXPECT_TRUE(GetWindowLongPtrW(form->LicensedMemo->Handle(), GWL_STYLE) & WS_VSCROLL);
+}
+
+TEST_F(AboutBox, EveryShowingGivesTheSameVersionLineAlsoWithoutItsCaptionsRow) {
+    form->Show();
+    const std::wstring first = form->VersionLabel->Caption();
+    EXPECT_EQ(first, L"Hastrel 2  (Version : 2.7.29.2013)");
+    EXPECT_EQ(form->Caption(), L"About Hastrel");
+    form->Hide();
+    form->Show();
+    EXPECT_EQ(form->VersionLabel->Caption(), first);
+    form->Hide();
+
+    // A language without a table leaves every row missing.
+    testreg::SetString(HKEY_LOCAL_MACHINE, ProductKey, L"Language", L"klingon");
+    form->Show();
+    form->Hide();
+    form->Show();
+    EXPECT_EQ(form->VersionLabel->Caption(), L"2.7.29.2013)");
+}
+
+TEST_F(AboutBox, OpensWithTheFocusOnCloseAndEnterClosesItButEscapeDoesNot) {
+    bool focusedOnClose = false, openAfterEscape = false;
+    const TModalResult result = ShowModalWhile([&](int tick) {
+        if (tick == 1) {
+            focusedOnClose = GetFocus() == form->CloseButton->Handle();
+            PostKey(VK_ESCAPE, form->Handle());
+        } else if (tick == 3) {
+            openAfterEscape = form->Visible() && IsWindowVisible(form->Handle());
+            PostKey(VK_RETURN, form->Handle());
+        }
+        return tick < 3;
+    });
+    EXPECT_TRUE(focusedOnClose);
+    EXPECT_TRUE(openAfterEscape);
+    EXPECT_EQ(result, mrOk);
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+
+    // The focus returns to Close at the next showing, wherever it was left.
+    bool focusedAgain = false;
+    ShowModalWhile([&](int tick) {
+        if (tick == 0) form->HelpButton->SetFocus();
+        if (tick == 1) form->Close();
+        return tick < 1;
+    });
+    ShowModalWhile([&](int) {
+        focusedAgain = GetFocus() == form->CloseButton->Handle();
+        form->Close();
+        return false;
+    });
+    EXPECT_TRUE(focusedAgain);
+}
+
+TEST_F(AboutBox, TheLinkClicksThenOpensTheTermsBesideTheExecutable) {
+    LaunchRecorder recorder;
+    wchar_t saved[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, saved);
+    ASSERT_TRUE(SetCurrentDirectoryW(L"C:\\"));
+    form->LicenseAgreementLabel->Click();
+    SetCurrentDirectoryW(saved);
+
+    const std::vector<Launch> expected = {
+        {Launch::Click, nullptr, L"click", std::nullopt},
+        {Launch::Shell, Application.Handle(), ExecutableFolder() + L"License.rtf", L""},
+    };
+    EXPECT_EQ(recorder.Log(), expected);
+}
+
+TEST_F(AboutBox, AMissingTermsDocumentOnlyClicks) {
+    const std::wstring terms = ExecutableFolder() + L"License.rtf";
+    ASSERT_EQ(GetFileAttributesW(terms.c_str()), INVALID_FILE_ATTRIBUTES);
+    LaunchRecorder recorder(true);
+    form->LicenseAgreementLabel->Click();
+    EXPECT_EQ(recorder.Count(Launch::Click), 1);
+    EXPECT_EQ(recorder.Count(Launch::Shell), 1);
+    // The shell's own failure shows nothing of ours.
+    Application.ProcessMessages();
+    EXPECT_EQ(FindWindowW(L"#32770", nullptr), nullptr);
+}
+
+TEST_F(AboutBox, HoveringTheLinkUnderlinesItAndLeavesItAsItWas) {
+    form->Show();
+    TFont& font = form->LicenseAgreementLabel->Font;
+    const TFontStyles before = font.Style();
+    form->LicenseAgreementLabel->MouseEnter();
+    EXPECT_EQ(font.Style(), before | fsUnderline);
+    form->LicenseAgreementLabel->MouseLeave();
+    EXPECT_EQ(font.Style(), before);
+    EXPECT_EQ(form->LicenseAgreementLabel->Cursor, crHandPoint);
+}
+
+TEST_F(AboutBox, HelpOpensTheHelpOnce) {
+    LaunchRecorder recorder;
+    form->Show();
+    KVMainForm->Show();
+    form->HelpButton->Click();
+    EXPECT_EQ(recorder.Count(Launch::Help), 1);
+    EXPECT_EQ(recorder.Count(Launch::Click), 0);
+    KVMainForm->Hide();
+}
+
+} // namespace
