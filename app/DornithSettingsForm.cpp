@@ -3,13 +3,32 @@
 #include <cmath>
 #include <random>
 
+#include "framework/FormLayout.h"
 #include "support/Captions.h"
 #include "support/SystemFont.h"
 
 TKVSettingsForm* KVSettingsForm = nullptr;
 
 namespace {
+
 void SleepFor(unsigned milliseconds) { Sleep(milliseconds); }
+
+using namespace Layout;
+using F = TKVSettingsForm;
+
+const FontSpec HeadingFont{L"Tahoma", -11, fsBold, clWindowText};
+
+// clang-format off
+const Row<F> SettingsFormLayout[] = {
+    // component                     name                        parent             Left Top W    H    font          options                                                   source   tab events
+    // The panel fills the fixed-size window.
+    {Make<&F::SettingsPanel>,          L"SettingsPanel",          nullptr,           0,   0,  479, 146, nullptr,      NoBevel | WindowColor | OwnBackground | HourGlassCursor,  nullptr,  0, nullptr},
+    {Make<&F::CurrentSettingsHeading>, L"CurrentSettingsHeading", L"SettingsPanel",  42,  30, 0,   0,   &HeadingFont, Transparent | CenterLayout,                               nullptr, -1, nullptr},
+    {Make<&F::CurrentSettingsLabel>,   L"CurrentSettingsLabel",   L"SettingsPanel",  42,  94, 0,   0,   nullptr,      Transparent | CenterLayout,                               nullptr, -1, nullptr},
+    {Make<&F::MainProgress>,           L"MainProgress",           L"SettingsPanel",  42,  59, 401, 17,  nullptr,      HourGlassCursor,                                          nullptr,  0, nullptr},
+};
+// clang-format on
+
 } // namespace
 
 #ifdef HASTREL_SHORT_PROGRESS_STEPS
@@ -33,40 +52,10 @@ TKVSettingsForm::TKVSettingsForm(TComponent* owner) : TForm(owner) {
     Position = TPosition::poOwnerFormCenter;
     OnShow = [this](TComponent* sender) { FormShow(sender); };
 
-    SettingsPanel = &Create<TPanel>(L"SettingsPanel");
-    SettingsPanel->SetParent(this);
-    SettingsPanel->SetBounds(0, 0, 479, 146); // fills the fixed-size window
-    SettingsPanel->SetBevelOuter(TBevelCut::bvNone);
-    SettingsPanel->SetColor(clWindow);
-    SettingsPanel->SetParentBackground(false);
-    SettingsPanel->Cursor = crHourGlass;
-    SettingsPanel->TabOrder = 0;
-
-    CurrentSettingsHeading = &Create<TLabel>(L"CurrentSettingsHeading");
-    CurrentSettingsHeading->SetParent(SettingsPanel);
-    CurrentSettingsHeading->Font.SetName(L"Tahoma");
-    CurrentSettingsHeading->Font.SetHeight(-11);
-    CurrentSettingsHeading->Font.SetStyle(fsBold);
-    CurrentSettingsHeading->Font.SetColor(clWindowText);
-    CurrentSettingsHeading->SetParentFont(false);
-    CurrentSettingsHeading->SetTransparent(true);
-    CurrentSettingsHeading->SetLayout(TTextLayout::tlCenter);
-    CurrentSettingsHeading->SetBounds(42, 30, 0, 0);
-
-    CurrentSettingsLabel = &Create<TLabel>(L"CurrentSettingsLabel");
-    CurrentSettingsLabel->SetParent(SettingsPanel);
-    CurrentSettingsLabel->SetTransparent(true);
-    CurrentSettingsLabel->SetLayout(TTextLayout::tlCenter);
-    CurrentSettingsLabel->SetBounds(42, 94, 0, 0);
-
-    MainProgress = &Create<TProgressBar>(L"MainProgress");
-    MainProgress->SetParent(SettingsPanel);
-    MainProgress->SetBounds(42, 59, 401, 17);
+    Build<F>(*this, SettingsFormLayout);
     MainProgress->Smooth = true;
     MainProgress->SetMin(0);
     MainProgress->SetMax(100);
-    MainProgress->Cursor = crHourGlass;
-    MainProgress->TabOrder = 0;
 }
 
 void TKVSettingsForm::FormShow(TComponent* /*Sender*/) {

@@ -49,6 +49,7 @@ void Place(TForm& form, TControl& control, const Placement& p, HMODULE module) {
     if (o & WindowColor) control.SetColor(clWindow);
     if (o & Disabled) control.SetEnabled(false);
     if (o & HandCursor) control.Cursor = crHandPoint;
+    if (o & HourGlassCursor) control.Cursor = crHourGlass;
     if (p.Font) {
         ApplyFont(control.Font, *p.Font);
         control.SetParentFont(false);

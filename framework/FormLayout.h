@@ -36,6 +36,7 @@ enum Option : unsigned {
     Shield = 1u << 14,       // button: ElevationRequired
     DropDownList = 1u << 15, // combo box: Style csExDropDownList
     ModalOk = 1u << 16,      // button: ModalResult mrOk
+    HourGlassCursor = 1u << 17,
 };
 
 // The handlers a row binds, member functions of the form; nullptr: none.

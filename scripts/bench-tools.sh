@@ -1,5 +1,5 @@
 # Shared by scripts/screenshot and scripts/bench: chooses the architecture,
-# builds the program if needed and the two small Windows tools of bench/.
+# builds the program if needed and the small Windows tools of bench/.
 # Sourced after lib.sh, not run.
 #
 # The first argument of either script names the build folder outright.
@@ -21,27 +21,34 @@ build_program() {
     fi
 }
 
-# BenchProbe.exe and EmptyWindow.exe, with the program's own compiler flags.
+# BenchProbe.exe, EmptyWindow.exe and WindowDriver.exe, with the program's own compiler flags.
 build_tools() {
     mkdir -p "$TOOLS_DIR"
     local flags=(-std=c++20 -O2 -Wall -Wextra -Werror -DUNICODE -D_UNICODE -static -municode)
     if [ ! "$TOOLS_DIR/BenchProbe.exe" -nt "$ROOT/bench/BenchProbe.cpp" ]; then
         "$CROSS_CXX" "${flags[@]}" "$ROOT/bench/BenchProbe.cpp" -o "$TOOLS_DIR/BenchProbe.exe" -lpsapi
     fi
+    if [ ! "$TOOLS_DIR/WindowDriver.exe" -nt "$ROOT/bench/WindowDriver.cpp" ]; then
+        "$CROSS_CXX" "${flags[@]}" "$ROOT/bench/WindowDriver.cpp" -o "$TOOLS_DIR/WindowDriver.exe"
+    fi
     if [ ! "$TOOLS_DIR/EmptyWindow.exe" -nt "$ROOT/bench/EmptyWindow.cpp" ]; then
         "$CROSS_CXX" "${flags[@]}" -mwindows "$ROOT/bench/EmptyWindow.cpp" -o "$TOOLS_DIR/EmptyWindow.exe"
     fi
 }
 
-# Runs BenchProbe on a program; prints its one line of figures. Through a
-# file, not a pipe: a program left running keeps a pipe open.
-probe() {
-    local out
+# Runs one of the tools; prints what it prints. Through a file, not a pipe:
+# a program left running keeps a pipe open.
+run_tool() {
+    local tool=$1 out
+    shift
     out=$(mktemp)
-    "$WINE" "$TOOLS_DIR/BenchProbe.exe" "$@" >"$out"
+    "$WINE" "$TOOLS_DIR/$tool" "$@" >"$out"
     tr -d '\r' <"$out"
     rm -f "$out"
 }
+
+# BenchProbe on a program: its one line of figures.
+probe() { run_tool BenchProbe.exe "$@"; }
 
 # The Windows form of a path, for programs started in the prefix.
 windows_path() {
