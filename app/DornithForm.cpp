@@ -443,8 +443,10 @@ constexpr wchar_t NavLabelPrefix[] = L"NavStatic";
 std::wstring NavNameDigit(const std::wstring& name) {
     if (name.size() <= NavNamePrefixLength) return {};
     size_t first = NavNamePrefixLength, last = name.size();
-    while (first < last && name[first] <= L' ') ++first;
-    while (last > first && name[last - 1] <= L' ') --last;
+    while (first < last && name[first] <= L' ')
+        ++first;
+    while (last > first && name[last - 1] <= L' ')
+        --last;
     return name.substr(first, last - first);
 }
 

@@ -65,8 +65,7 @@ template <class C, class T> struct MemberOf<T C::*> {
 };
 
 // Creates a component owned by the form and keeps it in the form's field.
-template <auto Field>
-TComponent& Make(typename MemberOf<decltype(Field)>::Class& form, const wchar_t* name) {
+template <auto Field> TComponent& Make(typename MemberOf<decltype(Field)>::Class& form, const wchar_t* name) {
     using T = std::remove_pointer_t<typename MemberOf<decltype(Field)>::Type>;
     T& component = form.template Create<T>(name);
     form.*Field = &component;

@@ -96,7 +96,9 @@ void TForm::SetDesktopFont(bool value) {
     if (value) Font.Assign(Screen.IconFont());
 }
 
-void TForm::HandleCreated() { UpdateBounds(); }
+void TForm::HandleCreated() {
+    UpdateBounds();
+}
 
 void TForm::UpdateBounds() {
     if (!HandleAllocated()) return;

@@ -14,7 +14,9 @@
 
 namespace {
 
-std::wstring Folder(const wchar_t* name) { return driver::TempFolder() + name + L"\\"; }
+std::wstring Folder(const wchar_t* name) {
+    return driver::TempFolder() + name + L"\\";
+}
 
 std::wstring DoublesFolder() {
     std::wstring folder = driver::OwnPath();
@@ -48,16 +50,18 @@ class LinksEndToEnd : public testing::Test {
             DeleteFileW((folder + L"updater-ran.txt").c_str());
         }
         ASSERT_TRUE(CopyFileW(driver::HastrelPath().c_str(), (home + L"HastrelLinks.exe").c_str(), FALSE));
-        ASSERT_TRUE(CopyFileW((DoublesFolder() + L"hhctrl.ocx").c_str(), (home + L"hhctrl.ocx").c_str(), FALSE));
+        ASSERT_TRUE(
+            CopyFileW((DoublesFolder() + L"hhctrl.ocx").c_str(), (home + L"hhctrl.ocx").c_str(), FALSE));
         DeleteFileW((home + L"help-calls.txt").c_str());
     }
     void TearDown() override {
         if (app) app.Kill();
         driver::ClearProductKey();
-        testreg::DeleteTree(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\HastrelLinks.exe", KEY_WOW64_64KEY);
+        testreg::DeleteTree(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\HastrelLinks.exe",
+                            KEY_WOW64_64KEY);
         for (const std::wstring& folder : {home, forged}) {
-            for (const wchar_t* file :
-                 {L"HastrelLinks.exe", L"hhctrl.ocx", L"HastrelUpdate.exe", L"help-calls.txt", L"updater-ran.txt"})
+            for (const wchar_t* file : {L"HastrelLinks.exe", L"hhctrl.ocx", L"HastrelUpdate.exe",
+                                        L"help-calls.txt", L"updater-ran.txt"})
                 DeleteFileW((folder + file).c_str());
             RemoveDirectoryW(folder.c_str());
         }

@@ -976,8 +976,8 @@ TEST_F(MainWindowLinks, PointingAtANavigationImageOrLabelUnderlinesItsLabelOnly)
 }
 
 TEST_F(MainWindowLinks, PointingAtALinkUnderlinesItAndLeavesItAsItWas) {
-    for (TLabel* link : {KVMainForm->LinkLabel4, KVMainForm->LinkLabel5, KVMainForm->LinkLabel6,
-                         KVMainForm->LinkLabel7}) {
+    for (TLabel* link :
+         {KVMainForm->LinkLabel4, KVMainForm->LinkLabel5, KVMainForm->LinkLabel6, KVMainForm->LinkLabel7}) {
         const TFontStyles before = link->Font.Style();
         link->Font.SetStyle(before | fsBold); // other styles survive the hover
         link->MouseEnter();

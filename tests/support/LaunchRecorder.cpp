@@ -14,8 +14,8 @@ BOOL WINAPI RecordClick(LPCWSTR sound, HMODULE, DWORD) {
     return TRUE;
 }
 
-HINSTANCE WINAPI RecordShell(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters, LPCWSTR directory,
-                             INT show) {
+HINSTANCE WINAPI RecordShell(HWND owner, LPCWSTR operation, LPCWSTR file, LPCWSTR parameters,
+                             LPCWSTR directory, INT show) {
     launches.push_back({Launch::Shell, owner, file ? file : L"",
                         parameters ? std::optional<std::wstring>(parameters) : std::nullopt});
     if (passToShell) return ShellExecuteW(owner, operation, file, parameters, directory, show);
@@ -45,9 +45,13 @@ LaunchRecorder::~LaunchRecorder() {
     passToShell = false;
 }
 
-const std::vector<Launch>& LaunchRecorder::Log() const { return launches; }
+const std::vector<Launch>& LaunchRecorder::Log() const {
+    return launches;
+}
 
-void LaunchRecorder::Clear() { launches.clear(); }
+void LaunchRecorder::Clear() {
+    launches.clear();
+}
 
 int LaunchRecorder::Count(Launch::Kind kind) const {
     return static_cast<int>(
