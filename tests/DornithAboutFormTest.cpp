@@ -41,13 +41,7 @@ class AboutBox : public testing::Test {
 
 TEST_F(AboutBox, IsAFixedWindowWithACloseBoxAndItsOwnPictures) {
     const HWND h = form->Handle();
-    wchar_t className[64] = {};
-    GetClassNameW(h, className, 64);
-    EXPECT_STREQ(className, L"TKVAboutForm");
-    RECT client;
-    GetClientRect(h, &client);
-    EXPECT_EQ(client.right, 700);
-    EXPECT_EQ(client.bottom, 441);
+    ExpectClassAndClientSize(h, L"TKVAboutForm", 700, 441);
     const LONG_PTR style = GetWindowLongPtrW(h, GWL_STYLE);
     EXPECT_TRUE(style & WS_SYSMENU);
     EXPECT_FALSE(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX));

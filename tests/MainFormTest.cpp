@@ -98,14 +98,7 @@ int WindowSelection(TComboBoxEx* combo) {
 TEST_F(MainForm, WindowIsAFixedSingleBorderWindowOfItsOwnClass) {
     auto form = CreateMainForm();
     const HWND h = form->Handle();
-    wchar_t className[64] = {};
-    GetClassNameW(h, className, 64);
-    EXPECT_STREQ(className, L"TKVMainForm");
-
-    RECT client;
-    GetClientRect(h, &client);
-    EXPECT_EQ(client.right, 764);
-    EXPECT_EQ(client.bottom, 500);
+    ExpectClassAndClientSize(h, L"TKVMainForm", 764, 500);
 
     const LONG style = GetWindowLongW(h, GWL_STYLE);
     EXPECT_TRUE(style & WS_CAPTION);

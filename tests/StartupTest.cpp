@@ -3,6 +3,7 @@
 
 #include "framework/DateTime.h"
 #include "support/AppDriver.h"
+#include "support/ProgramWindows.h"
 #include "support/TestRegistry.h"
 
 namespace {
@@ -51,13 +52,7 @@ TEST_F(Startup, FirstStartStampsTheInstallDateAsTextInThe32BitView) {
         << "the product key belongs in the 32-bit view";
     EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Key, L"UpdatedDate"));
 
-    wchar_t className[64] = {};
-    GetClassNameW(window, className, 64);
-    EXPECT_STREQ(className, L"TKVMainForm");
-    RECT client;
-    GetClientRect(window, &client);
-    EXPECT_EQ(client.right, 764);
-    EXPECT_EQ(client.bottom, 500);
+    ExpectClassAndClientSize(window, L"TKVMainForm", 764, 500);
     CloseAndExpectExitCodeZero(window);
 }
 

@@ -1,5 +1,7 @@
 #include "support/ProgramWindows.h"
 
+#include <gtest/gtest.h>
+
 #include "app/DornithAboutForm.h"
 #include "app/DornithForm.h"
 #include "app/DornithSettingsForm.h"
@@ -39,4 +41,14 @@ void PostKey(WPARAM key, HWND window, UINT message) {
     HWND target = GetFocus();
     if (!target) target = window;
     PostMessageW(target, message, key, 1);
+}
+
+void ExpectClassAndClientSize(HWND window, const wchar_t* className, int width, int height) {
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    EXPECT_STREQ(name, className);
+    RECT client{};
+    GetClientRect(window, &client);
+    EXPECT_EQ(client.right, width);
+    EXPECT_EQ(client.bottom, height);
 }

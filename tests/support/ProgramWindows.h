@@ -25,5 +25,8 @@ class WhileLooping {
     UINT_PTR timer_ = 0;
 };
 
+// Expects a window of the class with a client area of the size.
+void ExpectClassAndClientSize(HWND window, const wchar_t* className, int width, int height);
+
 // Posts a key press to the window that has the focus, or to Window when none has.
 void PostKey(WPARAM key, HWND window = nullptr, UINT message = WM_KEYDOWN);
