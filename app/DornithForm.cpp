@@ -4,7 +4,6 @@
 #include <iterator>
 #include <span>
 #include <string>
-#include <type_traits>
 
 #include "framework/FormLayout.h"
 #include "support/ProductKey.h"
