@@ -9,6 +9,8 @@
 #include "framework/DateTime.h"
 #include "framework/Forms.h"
 #include "support/CustomRegistry.h"
+#include "support/NativeHandCursor.h"
+#include "support/NativeHintWindow.h"
 
 namespace {
 
@@ -38,6 +40,10 @@ bool FindRunningInstance(const std::wstring& windowClass, bool bringForward) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // The platform units start before the program block and end after it, in reverse order.
+    StartNativeHandCursor();
+    StartNativeHintWindow();
+
     ProductKeyPath = ProductKeyLiteral;
 
     InstalledDateText = ReadRegString(ProductKeyRoot, ProductKeyPath, ProductValue::InstalledDate, L"", false);
@@ -59,5 +65,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         Application.CreateForm(KVSettingsForm);
         Application.Run();
     }
+
+    EndNativeHintWindow();
+    EndNativeHandCursor();
     return 0;
 }

@@ -7,10 +7,11 @@
 #include <algorithm>
 #include <set>
 
+#include "framework/Forms.h"
+
 namespace {
 
 constexpr wchar_t ControlProperty[] = L"HastrelControl";
-HCURSOR handPointCursor = nullptr;
 
 void RegisterOwnClass(const std::wstring& name, WNDPROC proc) {
     static std::set<std::wstring> registered;
@@ -30,21 +31,6 @@ void RegisterOwnClass(const std::wstring& name, WNDPROC proc) {
 
 } // namespace
 
-HCURSOR CursorHandle(TCursor cursor) {
-    switch (cursor) {
-    case crHandPoint:
-        return handPointCursor ? handPointCursor : LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_HAND));
-    case crHourGlass:
-        return LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
-    case crArrow:
-        return LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-    default:
-        return nullptr;
-    }
-}
-
-void SetHandPointCursor(HCURSOR cursor) { handPointCursor = cursor; }
-
 // ---- TControl ----
 
 TControl::TControl(TComponent* owner) : TComponent(owner) {
@@ -54,7 +40,10 @@ TControl::TControl(TComponent* owner) : TComponent(owner) {
     };
 }
 
-TControl::~TControl() { SetParent(nullptr); }
+TControl::~TControl() {
+    HintControlDestroyed(this);
+    SetParent(nullptr);
+}
 
 void TControl::SetBounds(int left, int top, int width, int height) {
     Invalidate();
@@ -304,7 +293,7 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         // combo box), the control's own cursor wins.
         if (subclassed_ && LOWORD(lp) == HTCLIENT && Cursor != crDefault &&
             (reinterpret_cast<HWND>(wp) == hwnd_ || IsChild(hwnd_, reinterpret_cast<HWND>(wp)))) {
-            if (HCURSOR cursor = CursorHandle(Cursor)) {
+            if (HCURSOR cursor = Screen.Cursors(Cursor)) {
                 SetCursor(cursor);
                 return TRUE;
             }
@@ -352,7 +341,7 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
             GetCursorPos(&pt);
             ScreenToClient(hwnd_, &pt);
             TGraphicControl* target = GraphicControlAt(pt);
-            if (HCURSOR cursor = CursorHandle(target ? target->Cursor : Cursor)) {
+            if (HCURSOR cursor = Screen.Cursors(target ? target->Cursor : Cursor)) {
                 SetCursor(cursor);
                 return TRUE;
             }

@@ -19,10 +19,6 @@ inline constexpr TCursor crArrow = -2;
 inline constexpr TCursor crHourGlass = -11;
 inline constexpr TCursor crHandPoint = -21;
 
-// Where the cursor of a control comes from; the hand can be replaced by the system's own.
-HCURSOR CursorHandle(TCursor cursor);
-void SetHandPointCursor(HCURSOR cursor);
-
 class TWinControl;
 
 // How a control follows its parent's size: alClient fills the parent's client area.
@@ -58,6 +54,10 @@ public:
     void SetAlign(TAlign align);
 
     TCursor Cursor = crDefault;
+    // The hint: a short part shown near the pointer, "|", and a long part
+    // that Application.Hint takes while the mouse is over the control.
+    std::wstring Hint;
+    bool ShowHint = false;
     TNotifyEvent OnClick;
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;
@@ -174,6 +174,7 @@ protected:
 
 private:
     friend class TControl;
+    friend class TApplication; // finds the control under the mouse for hints
     // Child window IDs are unique within a top-level window, so the dialog
     // manager can find a default button by its ID; lower IDs are IDOK and its kin.
     static constexpr int FirstChildId = 100;

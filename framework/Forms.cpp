@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include "framework/StdCtrls.h"
@@ -12,6 +13,25 @@ namespace {
 // Defined before Application so that it outlives the components the
 // application frees at exit.
 std::vector<TApplicationEvents*> applicationEvents;
+
+// The controls the hint machinery follows; kept outside the application
+// object for the same reason.
+struct HintControls {
+    TControl* hint = nullptr;  // the control whose hint is pending or shown
+    TControl* mouse = nullptr; // the control under the mouse
+    bool closing = false;      // the application is being freed
+} hintControls;
+
+constexpr UINT_PTR HintTimerId = 1;
+
+// The short part of a hint shows near the pointer; the long part goes to Application.Hint.
+std::wstring ShortHint(const std::wstring& hint) {
+    return hint.substr(0, hint.find(L'|'));
+}
+std::wstring LongHint(const std::wstring& hint) {
+    const size_t bar = hint.find(L'|');
+    return bar == std::wstring::npos ? hint : hint.substr(bar + 1);
+}
 
 // Keys that move about a window: Tab, the arrows, and Alt for the accelerators.
 bool IsNavigationKey(const MSG& msg) {
@@ -297,11 +317,70 @@ const TFont& TScreen::IconFont() {
     return iconFont_;
 }
 
+const TFont& TScreen::HintFont() {
+    if (!hintFontRead_) {
+        // Windows before Vista knows the record without its last field.
+        NONCLIENTMETRICSW metrics{};
+        LOGFONTW lf{};
+        const auto read = [&metrics](UINT size) {
+            metrics.cbSize = size;
+            return SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, size, &metrics, 0) != FALSE;
+        };
+        if (read(sizeof(metrics)) || read(offsetof(NONCLIENTMETRICSW, iPaddedBorderWidth)))
+            lf = metrics.lfStatusFont;
+        else
+            GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+        hintFont_.AssignLogFont(lf);
+        hintFontRead_ = true;
+    }
+    return hintFont_;
+}
+
+std::optional<TMonitor> TScreen::MonitorFromPoint(POINT point, TMonitorDefaultTo rule) const {
+    const DWORD flags = rule == TMonitorDefaultTo::mdNearest   ? MONITOR_DEFAULTTONEAREST
+                        : rule == TMonitorDefaultTo::mdPrimary ? MONITOR_DEFAULTTOPRIMARY
+                                                               : MONITOR_DEFAULTTONULL;
+    MONITORINFO info{};
+    info.cbSize = sizeof(info);
+    HMONITOR monitor = ::MonitorFromPoint(point, flags);
+    if (!monitor || !GetMonitorInfoW(monitor, &info)) return std::nullopt;
+    return TMonitor{monitor, info.rcMonitor};
+}
+
+RECT TScreen::DesktopRect() const {
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
+            top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+HCURSOR TScreen::Cursors(TCursor cursor) {
+    if (!cursorsLoaded_) {
+        const auto system = [](LPCWSTR id) { return LoadCursorW(nullptr, id); };
+        cursors_ = {
+            {crArrow, system(IDC_ARROW)}, {crHourGlass, system(IDC_WAIT)}, {crHandPoint, system(IDC_HAND)}};
+        cursorsLoaded_ = true;
+    }
+    const auto it = cursors_.find(cursor);
+    return it == cursors_.end() ? nullptr : it->second;
+}
+
+void TScreen::SetCursors(TCursor cursor, HCURSOR handle) {
+    Cursors(cursor); // the built-in entries first, so that a later look-up cannot bring one back
+    if (handle)
+        cursors_[cursor] = handle;
+    else
+        cursors_.erase(cursor);
+}
+
 // ---- TApplication ----
 
 TApplication::TApplication() : TComponent(nullptr) {}
 
 TApplication::~TApplication() {
+    // The forms this object frees after its own members are gone must not
+    // reach back into the hint machinery.
+    hintControls = {nullptr, nullptr, true};
+    hintWindow_.reset();
     if (handle_) DestroyWindow(handle_);
 }
 
@@ -309,6 +388,141 @@ void TApplication::Initialize() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_USEREX_CLASSES};
     InitCommonControlsEx(&icc);
     Handle();
+    if (showHint_) EnsureHintWindow();
+}
+
+// ---- Hints ----
+
+void TApplication::SetHint(const std::wstring& hint) {
+    if (hint == hint_) return;
+    hint_ = hint;
+    if (OnHint) OnHint(this);
+}
+
+void TApplication::SetShowHint(bool value) {
+    if (value == showHint_) return;
+    showHint_ = value;
+    if (value) {
+        EnsureHintWindow();
+    } else {
+        CancelHint();
+        hintWindow_.reset();
+        hintWindowMadeBy_ = nullptr;
+    }
+}
+
+void TApplication::EnsureHintWindow() {
+    if (hintWindow_ && hintWindowMadeBy_ == HintWindowClass) return;
+    hintWindow_.reset();
+    hintWindowMadeBy_ = HintWindowClass;
+    if (HintWindowClass) hintWindow_ = HintWindowClass(this);
+}
+
+void TApplication::HintMouseMessage(TControl* control, POINT screenPoint) {
+    if (control != hintControls.mouse) {
+        hintControls.mouse = control;
+        SetHint(control ? LongHint(control->Hint) : std::wstring());
+    }
+    if (!showHint_ || !control || !control->ShowHint || control->Hint.empty()) {
+        CancelHint();
+        return;
+    }
+    hintPoint_ = screenPoint;
+    if (control == hintControls.hint) return;
+    // Once one hint is up, the next control's hint follows after the short pause.
+    const bool wasActive = hintActive_;
+    CancelHint();
+    hintActive_ = wasActive;
+    hintControls.hint = control;
+    StartHintTimer(wasActive ? HintShortPause : HintPause, HintTimerMode::show);
+}
+
+void TApplication::HintMouseMove(const MSG& msg) {
+    POINT screen{static_cast<short>(LOWORD(msg.lParam)), static_cast<short>(HIWORD(msg.lParam))};
+    ClientToScreen(msg.hwnd, &screen);
+    // The nearest window of ours, then the windowless control at the point.
+    HWND h = msg.hwnd;
+    while (h && !TWinControl::FromHandle(h))
+        h = GetParent(h);
+    TWinControl* window = TWinControl::FromHandle(h);
+    TControl* control = window;
+    if (window) {
+        POINT client = screen;
+        ScreenToClient(h, &client);
+        if (TGraphicControl* graphic = window->GraphicControlAt(client)) control = graphic;
+    }
+    HintMouseMessage(control, screen);
+}
+
+void TApplication::ActivateHint(POINT cursor) {
+    TControl* control = hintControls.hint;
+    const std::wstring text = control ? ShortHint(control->Hint) : std::wstring();
+    if (text.empty() || !showHint_) {
+        CancelHint();
+        return;
+    }
+    EnsureHintWindow();
+    if (!hintWindow_) return;
+    hintActive_ = true;
+    // Below the pointer, clear of its shape.
+    RECT rect = hintWindow_->CalcHintRect(GetSystemMetrics(SM_CXSCREEN), text, nullptr);
+    OffsetRect(&rect, cursor.x, cursor.y + GetSystemMetrics(SM_CYCURSOR));
+    hintWindow_->ActivateHintData(rect, text, nullptr);
+    StartHintTimer(HintHidePause, HintTimerMode::hide);
+}
+
+void TApplication::HideHint() {
+    if (HideHintHook) {
+        HideHintHook(*this);
+        return;
+    }
+    if (!hintWindow_ || !hintWindow_->HandleAllocated() || !IsWindowVisible(hintWindow_->Handle())) return;
+    if (hintWindow_->ShouldHideHint())
+        ShowWindow(hintWindow_->Handle(), SW_HIDE);
+    else
+        StartHintTimer(HintHidePause, HintTimerMode::hide);
+}
+
+void TApplication::CancelHint() {
+    if (!hintControls.hint) return;
+    HideHint();
+    hintControls.hint = nullptr;
+    hintActive_ = false;
+    StopHintTimer();
+}
+
+void TApplication::StartHintTimer(int pause, HintTimerMode mode) {
+    hintTimerMode_ = mode;
+    SetTimer(Handle(), HintTimerId, static_cast<UINT>(std::max(pause, 1)), HintTimerProc);
+}
+
+void TApplication::StopHintTimer() {
+    if (handle_) KillTimer(handle_, HintTimerId);
+}
+
+void CALLBACK TApplication::HintTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+    // No exception may cross back into Windows.
+    try {
+        Application.HintTimerExpired();
+    } catch (...) {
+    }
+}
+
+void TApplication::HintTimerExpired() {
+    StopHintTimer();
+    if (hintTimerMode_ == HintTimerMode::hide)
+        HideHint();
+    else
+        ActivateHint(hintPoint_);
+}
+
+void HintControlDestroyed(TControl* control) {
+    if (control == hintControls.mouse) hintControls.mouse = nullptr;
+    if (control != hintControls.hint) return;
+    if (hintControls.closing)
+        hintControls.hint = nullptr;
+    else
+        Application.CancelHint();
 }
 
 HWND TApplication::Handle() {
@@ -343,6 +557,8 @@ bool TApplication::ProcessMessage(MSG& msg) {
         terminated_ = true;
         return false;
     }
+    if (msg.message == WM_MOUSEMOVE) HintMouseMove(msg);
+    if (hintWindow_ && hintWindow_->IsHintMsg(msg)) CancelHint();
     if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && ShortCut(msg)) return true;
     HWND root = msg.hwnd ? GetAncestor(msg.hwnd, GA_ROOT) : nullptr;
     if (root && dynamic_cast<TForm*>(TWinControl::FromHandle(root))) {

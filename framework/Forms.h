@@ -4,11 +4,14 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/Controls.h"
+#include "framework/HintWindow.h"
 
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog };
 enum class TPosition { poDesigned, poScreenCenter, poOwnerFormCenter };
@@ -77,14 +80,43 @@ private:
     bool modal_ = false;
 };
 
+// One monitor of the desktop, as it stood when it was asked for.
+struct TMonitor {
+    HMONITOR Handle = nullptr;
+    RECT BoundsRect{}; // the whole monitor, task bar included
+};
+
+enum class TMonitorDefaultTo { mdNearest, mdNull, mdPrimary };
+
 class TScreen {
 public:
     // The desktop's icon-title font, asked of Windows each time.
     const TFont& IconFont();
+    // The font hints are measured and drawn with: the desktop's status font.
+    const TFont& HintFont();
+
+    // The monitor at a screen point; away from every monitor, the rule decides.
+    std::optional<TMonitor> MonitorFromPoint(POINT point,
+                                             TMonitorDefaultTo rule = TMonitorDefaultTo::mdNearest) const;
+    // The rectangle of the whole virtual desktop.
+    RECT DesktopRect() const;
+
+    // The cursor shown for a cursor number; null where there is none. Setting
+    // a null handle removes the entry.
+    HCURSOR Cursors(TCursor cursor);
+    void SetCursors(TCursor cursor, HCURSOR handle);
 
 private:
     TFont iconFont_;
+    TFont hintFont_;
+    bool hintFontRead_ = false;
+    std::map<TCursor, HCURSOR> cursors_;
+    bool cursorsLoaded_ = false;
 };
+
+class TApplication;
+// Stands in for the application's own way of hiding the hint when set.
+using THideHintHook = void (*)(TApplication& application);
 
 class TApplication : public TComponent {
 public:
@@ -116,10 +148,48 @@ public:
     // dispatched; returning true swallows the key.
     std::function<bool(const MSG&)> OnShortCut;
 
+    // Hints. Hint is the long part of the hint of the control under the
+    // mouse; OnHint runs each time it changes.
+    const std::wstring& Hint() const { return hint_; }
+    void SetHint(const std::wstring& hint);
+    TNotifyEvent OnHint;
+    // On: hints show, in a hint window of HintWindowClass; off: the hint window is freed.
+    bool ShowHint() const { return showHint_; }
+    void SetShowHint(bool value);
+    THintWindow* HintWindow() const { return hintWindow_.get(); }
+    // Milliseconds: before a hint shows, before the next one shows while a
+    // hint is up, and how long a hint stays.
+    int HintPause = 500;
+    int HintShortPause = 50;
+    int HintHidePause = 2500;
+    // Ends the hint of the control under the mouse.
+    void CancelHint();
+    // Takes the hint off the screen; HideHintHook, when set, does it instead.
+    void HideHint();
+    THideHintHook HideHintHook = nullptr;
+    // The mouse is at a screen point over a control (or over none).
+    void HintMouseMessage(TControl* control, POINT screenPoint);
+
 private:
+    friend void HintControlDestroyed(TControl* control);
+    enum class HintTimerMode { show, hide };
+    static void CALLBACK HintTimerProc(HWND, UINT, UINT_PTR, DWORD);
+    void HintTimerExpired();
     bool ProcessMessage(MSG& msg);
     bool ShortCut(const MSG& msg);
+    void HintMouseMove(const MSG& msg);
+    void EnsureHintWindow();
+    void ActivateHint(POINT cursor);
+    void StartHintTimer(int pause, HintTimerMode mode);
+    void StopHintTimer();
 
+    std::wstring hint_;
+    bool showHint_ = true;
+    std::unique_ptr<THintWindow> hintWindow_;
+    THintWindowClass hintWindowMadeBy_ = nullptr;
+    HintTimerMode hintTimerMode_ = HintTimerMode::show;
+    bool hintActive_ = false;
+    POINT hintPoint_{};
     HWND handle_ = nullptr;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
@@ -146,3 +216,6 @@ public:
 
 extern TApplication Application;
 extern TScreen Screen;
+
+// A control is going away: the hint machinery forgets it.
+void HintControlDestroyed(TControl* control);

@@ -60,6 +60,10 @@ struct IconTraits {
     static HICON invalid() { return nullptr; }
     static void close(HICON h) { DestroyIcon(h); }
 };
+struct WindowTraits {
+    static HWND invalid() { return nullptr; }
+    static void close(HWND h) { DestroyWindow(h); }
+};
 
 using UniqueRegKey = UniqueHandle<HKEY, RegKeyTraits>;
 using UniqueKernelHandle = UniqueHandle<HANDLE, KernelHandleTraits>;
@@ -67,10 +71,27 @@ using UniqueGdiObject = UniqueHandle<HGDIOBJ, GdiObjectTraits>;
 using UniqueModule = UniqueHandle<HMODULE, ModuleTraits>;
 using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
+using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
+
+// A device context from GetDC or GetWindowDC, released at the end of the scope.
+class WindowDc {
+public:
+    WindowDc(HWND window, HDC dc) : window_(window), dc_(dc) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() {
+        if (dc_) ReleaseDC(window_, dc_);
+    }
+    HDC get() const { return dc_; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
 
 // Selects a GDI object into a DC for one scope and puts the old one back.
 class SelectedObject {
-public:
+  public:
     SelectedObject(HDC dc, HGDIOBJ obj) : dc_(dc), old_(SelectObject(dc, obj)) {}
     SelectedObject(const SelectedObject&) = delete;
     SelectedObject& operator=(const SelectedObject&) = delete;
@@ -78,7 +99,7 @@ public:
         if (old_) SelectObject(dc_, old_);
     }
 
-private:
+  private:
     HDC dc_;
     HGDIOBJ old_;
 };

@@ -716,4 +716,94 @@ TEST(PopupMenu, ChosenItemsClickRunsAfterTheMenuCloses) {
     EXPECT_EQ(clicked, (std::vector<std::wstring>{L"&Support"}));
 }
 
+// ---- Hints ----
+
+// A hint window that remembers what it was asked to show.
+struct ShownHint {
+    RECT rect;
+    std::wstring text;
+};
+std::vector<ShownHint> shownHints;
+
+class TRecordingHintWindow : public THintWindow {
+  public:
+    using THintWindow::THintWindow;
+    void ActivateHint(const RECT& Rect, const std::wstring& AHint) override {
+        shownHints.push_back({Rect, AHint});
+        THintWindow::ActivateHint(Rect, AHint);
+    }
+};
+
+int hideRequests = 0;
+void CountHideRequest(TApplication&) {
+    ++hideRequests;
+}
+
+// Handles messages until the condition holds; the hint timer runs meanwhile.
+template <class Condition> bool PumpUntil(Condition done) {
+    for (int i = 0; i < 200 && !done(); ++i) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        Application.ProcessMessages();
+    }
+    return done();
+}
+
+TEST(Hints, ControlUnderTheMouseShowsItsShortHintBelowThePointer) {
+    const THintWindowClass savedClass = HintWindowClass;
+    HintWindowClass = HintWindowOf<TRecordingHintWindow>;
+    Application.HintPause = 1;
+    Application.HintHidePause = 600000;
+    shownHints.clear();
+    int hintChanges = 0;
+    Application.OnHint = [&hintChanges](TComponent*) { ++hintChanges; };
+
+    auto form = NewForm(200, 100);
+    TImage& image = AddImage(*form, *form, {0, 0, 50, 50}, OpaqueRed);
+    image.Hint = L"Short|Long";
+    image.ShowHint = true;
+    form->Show();
+    const HWND h = form->Handle();
+
+    PostMessageW(h, WM_MOUSEMOVE, 0, At(150, 80)); // over no control of its own
+    PostMessageW(h, WM_MOUSEMOVE, 0, At(10, 20));
+    ASSERT_TRUE(PumpUntil([] { return !shownHints.empty(); }));
+    EXPECT_EQ(shownHints[0].text, L"Short");
+    POINT expected{10, 20};
+    ClientToScreen(h, &expected);
+    EXPECT_EQ(shownHints[0].rect.left, expected.x);
+    EXPECT_EQ(shownHints[0].rect.top, expected.y + GetSystemMetrics(SM_CYCURSOR));
+    EXPECT_EQ(Application.Hint(), L"Long");
+    EXPECT_GE(hintChanges, 1);
+    ASSERT_NE(Application.HintWindow(), nullptr);
+    EXPECT_TRUE(IsWindowVisible(Application.HintWindow()->Handle()));
+
+    // A key ends the hint through the replaceable hide step.
+    Application.HideHintHook = CountHideRequest;
+    PostMessageW(h, WM_KEYDOWN, VK_SHIFT, 1);
+    Application.ProcessMessages();
+    EXPECT_EQ(hideRequests, 1);
+    Application.HideHintHook = nullptr;
+
+    // Back over the control: shown again; then away from it: hidden, and the hint empty.
+    PostMessageW(h, WM_MOUSEMOVE, 0, At(12, 22));
+    ASSERT_TRUE(PumpUntil([] { return shownHints.size() == 2; }));
+    PostMessageW(h, WM_MOUSEMOVE, 0, At(150, 80));
+    Application.ProcessMessages();
+    EXPECT_EQ(Application.Hint(), L"");
+    EXPECT_FALSE(IsWindowVisible(Application.HintWindow()->Handle()));
+
+    // The control going away while its hint is pending leaves nothing behind.
+    PostMessageW(h, WM_MOUSEMOVE, 0, At(10, 20));
+    Application.ProcessMessages();
+    form.reset();
+    Application.ProcessMessages();
+
+    Application.SetShowHint(false);
+    Application.SetShowHint(true);
+    HintWindowClass = savedClass;
+    Application.OnHint = nullptr;
+    Application.HintPause = 500;
+    Application.HintHidePause = 2500;
+}
+
 } // namespace
