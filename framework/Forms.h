@@ -167,8 +167,6 @@ public:
     // Takes the hint off the screen; HideHintHook, when set, does it instead.
     void HideHint();
     THideHintHook HideHintHook = nullptr;
-    // The mouse is at a screen point over a control (or over none).
-    void HintMouseMessage(TControl* control, POINT screenPoint);
 
 private:
     friend void HintControlDestroyed(TControl* control);
@@ -178,6 +176,8 @@ private:
     bool ProcessMessage(MSG& msg);
     bool ShortCut(const MSG& msg);
     void HintMouseMove(const MSG& msg);
+    // The mouse is at a screen point over a control (or over none).
+    void HintMouseMessage(TControl* control, POINT screenPoint);
     void EnsureHintWindow();
     void ActivateHint(POINT cursor);
     void StartHintTimer(int pause, HintTimerMode mode);
