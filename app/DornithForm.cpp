@@ -9,6 +9,7 @@
 #include "support/ProductKey.h"
 #include "support/Captions.h"
 #include "support/CustomRegistry.h"
+#include "support/Seams.h"
 #include "support/SystemFont.h"
 #include "support/Shell.h"
 #include "support/Sound.h"
@@ -334,8 +335,6 @@ static_assert(StepCount(OptimizeSteps) == 33);
 static_assert(StepCount(RestoreSteps) == 29);
 
 } // namespace
-
-int(WINAPI* MessageBoxCall)(HWND, LPCWSTR, LPCWSTR, UINT) = MessageBoxW;
 
 namespace {
 

@@ -92,5 +92,3 @@ void SetUnderline(TComponent* Control, bool Underline);
 // The version of the program, as the main window and the About box show it.
 inline constexpr wchar_t InstalledVersion[] = L"2.7.29.2013";
 
-// The message boxes of "Optimize now" and "Restore"; tests answer them in place of a user.
-extern int(WINAPI* MessageBoxCall)(HWND, LPCWSTR, LPCWSTR, UINT);

@@ -5,13 +5,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "support/NativeHintWindowSeam.h"
+#include "support/Seams.h"
 
 namespace {
-
-std::optional<TMonitor> NearestMonitor(POINT point) {
-    return Screen.MonitorFromPoint(point, TMonitorDefaultTo::mdNearest);
-}
 
 // Application.OnHint as a hint window installs it, so that the window can
 // tell later whether the handler is still its own.
@@ -31,11 +27,6 @@ static_assert(sizeof(void*) != 4 || sizeof(TOOLINFOW) == 48, "TOOLINFOW must car
 std::unique_ptr<std::vector<THintWindowFix*>> ownedHintWindowList;
 
 } // namespace
-
-SendMessageFunction SendToolTipMessageCall = SendMessageW;
-GetDoubleClickTimeFunction GetDoubleClickTimeCall = GetDoubleClickTime;
-GetCursorPosFunction GetCursorPosCall = GetCursorPos;
-MonitorFromPointFunction MonitorFromPointCall = NearestMonitor;
 
 std::vector<THintWindowFix*>* HintWindowList = nullptr;
 

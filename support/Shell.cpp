@@ -5,11 +5,7 @@
 #include <shellapi.h>
 
 #include "framework/Forms.h"
-#include "support/ShellSeam.h"
-
-ShellExecuteFunction ShellExecuteCall = ShellExecuteW;
-HtmlHelpFunction HtmlHelpCallOverride = nullptr;
-const wchar_t* HtmlHelpLibraryName = L"hhctrl.ocx";
+#include "support/Seams.h"
 
 namespace {
 

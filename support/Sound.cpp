@@ -3,9 +3,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
-#include "support/SoundSeam.h"
-
-PlaySoundFunction PlaySoundCall = PlaySoundW;
+#include "support/Seams.h"
 
 void PlayClickSound() {
     try {

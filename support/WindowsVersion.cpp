@@ -5,10 +5,8 @@
 #include <cstring>
 
 #include "framework/Handles.h"
-#include "support/RestartSeam.h"
+#include "support/Seams.h"
 #include "support/WindowsVersionTable.h"
-
-ExitWindowsFunction ExitWindowsCall = ExitWindowsEx;
 
 static_assert(sizeof(OSVERSIONINFOEXW) == 284, "the extended version record Windows expects");
 static_assert(sizeof(OSVERSIONINFOW) == 276, "the basic version record Windows expects");

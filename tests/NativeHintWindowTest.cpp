@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "support/NativeHintWindowSeam.h"
+#include "support/Seams.h"
 
 namespace {
 

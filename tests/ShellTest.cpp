@@ -14,7 +14,7 @@
 
 #include "framework/Forms.h"
 #include "framework/Handles.h"
-#include "support/ShellSeam.h"
+#include "support/Seams.h"
 
 namespace {
 

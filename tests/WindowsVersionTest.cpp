@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "framework/Handles.h"
-#include "support/RestartSeam.h"
+#include "support/Seams.h"
 #include "support/WindowsVersionTable.h"
 
 namespace {

@@ -8,8 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/ShellSeam.h"
-#include "support/SoundSeam.h"
+#include "support/Seams.h"
 
 struct Launch {
     enum Kind { Click, Shell, Help } kind;
