@@ -14,9 +14,9 @@ namespace {
 using namespace Layout;
 using F = TKVAboutForm;
 
-const FontSpec VersionFont{L"Tahoma", -13, fsBold, clWindowText};
-const FontSpec LinkFont{L"Tahoma", -11, 0, 0xCC6600}; // RGB(0, 102, 204)
-const FontSpec BannerFont{L"Tahoma", -16, fsBold, clWhite};
+const LayoutFont VersionFont{L"Tahoma", -13, fsBold, clWindowText};
+const LayoutFont LinkFont{L"Tahoma", -11, 0, 0xCC6600}; // RGB(0, 102, 204)
+const LayoutFont BannerFont{L"Tahoma", -16, fsBold, clWhite};
 
 const Events<F> LicenseLinkEvents{&F::LicenseAgreementLabelClick, &F::LicenseAgreementLabelMouseEnter,
                                   &F::LicenseAgreementLabelMouseLeave};

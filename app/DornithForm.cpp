@@ -107,12 +107,12 @@ using F = TKVMainForm;
 using Handler = void (TKVMainForm::*)(TComponent*);
 using Maker = TComponent& (*)(TKVMainForm&, const wchar_t*);
 
-const FontSpec HeadingFont{L"Tahoma", -13, fsBold, clGray};
-const FontSpec LinkFont{L"Tahoma", -11, 0, clBlack};
-const FontSpec NavFont{L"Tahoma", -11, fsBold, clWhite};
-const FontSpec NavPlainFont{L"Tahoma", -11, 0, clWhite};
-const FontSpec StrongFont{L"Tahoma", -11, fsBold, clWindowText};
-const FontSpec DescriptionFont{L"Tahoma", -11, 0, clGray};
+const LayoutFont HeadingFont{L"Tahoma", -13, fsBold, clGray};
+const LayoutFont LinkFont{L"Tahoma", -11, 0, clBlack};
+const LayoutFont NavFont{L"Tahoma", -11, fsBold, clWhite};
+const LayoutFont NavPlainFont{L"Tahoma", -11, 0, clWhite};
+const LayoutFont StrongFont{L"Tahoma", -11, fsBold, clWindowText};
+const LayoutFont DescriptionFont{L"Tahoma", -11, 0, clGray};
 
 using EventSet = Events<F>;
 const EventSet Nav1Events{&F::NavButton1Click, &F::NavButtonMouseEnter, &F::NavButtonMouseLeave};
@@ -333,10 +333,6 @@ constexpr int StepCount(std::span<const ProgressStepRow> steps) {
 }
 static_assert(StepCount(OptimizeSteps) == 33);
 static_assert(StepCount(RestoreSteps) == 29);
-
-} // namespace
-
-namespace {
 
 // The connection and speed answers, read from the controls when the catalogue asks.
 TuningChoices CurrentChoices(TKVMainForm& form) {

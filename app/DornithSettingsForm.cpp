@@ -16,7 +16,7 @@ void SleepFor(unsigned milliseconds) { Sleep(milliseconds); }
 using namespace Layout;
 using F = TKVSettingsForm;
 
-const FontSpec HeadingFont{L"Tahoma", -11, fsBold, clWindowText};
+const LayoutFont HeadingFont{L"Tahoma", -11, fsBold, clWindowText};
 
 // clang-format off
 const Row<F> SettingsFormLayout[] = {

@@ -1,7 +1,5 @@
 #include "framework/Controls.h"
 
-#include "framework/Forms.h"
-
 #include <commctrl.h>
 
 #include <algorithm>

@@ -6,11 +6,11 @@
 
 namespace Layout {
 
-void ApplyFont(TFont& font, const FontSpec& spec) {
-    font.SetName(spec.Name);
-    font.SetHeight(spec.Height);
-    font.SetStyle(spec.Style);
-    font.SetColor(spec.Color);
+void ApplyFont(TFont& font, const LayoutFont& look) {
+    font.SetName(look.Name);
+    font.SetHeight(look.Height);
+    font.SetStyle(look.Style);
+    font.SetColor(look.Color);
 }
 
 void Place(TForm& form, TControl& control, const Placement& p, HMODULE module) {

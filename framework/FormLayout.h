@@ -11,7 +11,7 @@
 
 namespace Layout {
 
-struct FontSpec {
+struct LayoutFont {
     const wchar_t* Name;
     int Height;
     TFontStyles Style;
@@ -51,7 +51,7 @@ template <class Form> struct Row {
     const wchar_t* Name;
     const wchar_t* Parent;        // nullptr: the form itself
     int Left, Top, Width, Height; // a label with no width and height sizes itself to its text
-    const FontSpec* Font;         // nullptr: the parent's font
+    const LayoutFont* Font;       // nullptr: the parent's font
     unsigned Options;
     const wchar_t* Source; // the PNG resource of an image; kept for the form to read otherwise
     int TabOrder;          // windowed controls
@@ -81,13 +81,13 @@ template <class Form> TNotifyEvent Bind(Form& form, void (Form::*handler)(TCompo
 struct Placement {
     const wchar_t* Parent;
     int Left, Top, Width, Height;
-    const FontSpec* Font;
+    const LayoutFont* Font;
     unsigned Options;
     const wchar_t* Source;
     int TabOrder;
 };
 
-void ApplyFont(TFont& font, const FontSpec& spec);
+void ApplyFont(TFont& font, const LayoutFont& look);
 // Puts the control on its parent, where and as the row says.
 void Place(TForm& form, TControl& control, const Placement& placement, HMODULE module);
 

@@ -24,16 +24,19 @@ build_program() {
 # BenchProbe.exe, EmptyWindow.exe and WindowDriver.exe, with the program's own compiler flags.
 build_tools() {
     mkdir -p "$TOOLS_DIR"
-    local flags=(-std=c++20 -O2 -Wall -Wextra -Werror -DUNICODE -D_UNICODE -static -municode)
-    if [ ! "$TOOLS_DIR/BenchProbe.exe" -nt "$ROOT/bench/BenchProbe.cpp" ]; then
-        "$CROSS_CXX" "${flags[@]}" "$ROOT/bench/BenchProbe.cpp" -o "$TOOLS_DIR/BenchProbe.exe" -lpsapi
-    fi
-    if [ ! "$TOOLS_DIR/WindowDriver.exe" -nt "$ROOT/bench/WindowDriver.cpp" ]; then
-        "$CROSS_CXX" "${flags[@]}" "$ROOT/bench/WindowDriver.cpp" -o "$TOOLS_DIR/WindowDriver.exe"
-    fi
-    if [ ! "$TOOLS_DIR/EmptyWindow.exe" -nt "$ROOT/bench/EmptyWindow.cpp" ]; then
-        "$CROSS_CXX" "${flags[@]}" -mwindows "$ROOT/bench/EmptyWindow.cpp" -o "$TOOLS_DIR/EmptyWindow.exe"
-    fi
+    build_tool BenchProbe -lpsapi
+    build_tool EmptyWindow -mwindows
+    build_tool WindowDriver
+}
+
+# One tool from bench/NAME.cpp, when its source is newer; further arguments
+# go to the linker.
+build_tool() {
+    local name=$1
+    shift
+    [ "$TOOLS_DIR/$name.exe" -nt "$ROOT/bench/$name.cpp" ] && return 0
+    "$CROSS_CXX" -std=c++20 -O2 -Wall -Wextra -Werror -DUNICODE -D_UNICODE -static -municode \
+        "$ROOT/bench/$name.cpp" -o "$TOOLS_DIR/$name.exe" "$@"
 }
 
 # Runs one of the tools; prints what it prints. Through a file, not a pipe:

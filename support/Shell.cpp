@@ -31,22 +31,6 @@ HtmlHelpLibrary& LoadedHtmlHelp() {
     return library;
 }
 
-// Empty when Windows cannot tell the program's own path.
-std::wstring ModuleFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (length == 0) return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
-}
-
 } // namespace
 
 void ShellOpen(const std::wstring& FileName, const std::wstring& Parameters) {
@@ -76,7 +60,7 @@ void ShowHelpTopic(const std::wstring& HelpFile, const std::wstring& Topic) {
     try {
         const HtmlHelpLibrary& library = LoadedHtmlHelp();
         if (!library.htmlHelpA || !library.htmlHelpW) return;
-        const std::wstring folder = ModuleFolder();
+        const std::wstring folder = ExecutableFolder();
         if (folder.empty()) return;
         const std::wstring path = folder + HelpFile + L"::" + Topic + L">HelpWindow";
         // Owned by the desktop, the viewer stays open when the asking window closes.
@@ -88,7 +72,18 @@ void ShowHelpTopic(const std::wstring& HelpFile, const std::wstring& Topic) {
 
 std::wstring ExecutableFolder() {
     try {
-        return ModuleFolder();
+        std::wstring path(MAX_PATH, L'\0');
+        for (;;) {
+            const DWORD length = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+            if (length == 0) return {};
+            if (length < path.size()) {
+                path.resize(length);
+                break;
+            }
+            path.resize(path.size() * 2);
+        }
+        const size_t slash = path.find_last_of(L"\\/");
+        return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
     } catch (...) {
         return {};
     }

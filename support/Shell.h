@@ -8,5 +8,6 @@ void ShellOpen(const std::wstring& FileName, const std::wstring& Parameters);
 void ShellOpenDetached(const std::wstring& FileName, const std::wstring& Parameters);
 void OpenDocument(const std::wstring& FileName);
 void ShowHelpTopic(const std::wstring& HelpFile, const std::wstring& Topic);
-// The folder of the running executable, with its trailing backslash.
+// The folder of the running executable, with its trailing backslash; empty
+// when Windows cannot tell the program's own path.
 std::wstring ExecutableFolder();
