@@ -333,13 +333,22 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         if (pressed && pressed == target) pressed->Click();
         return 0;
     }
+    case WM_CLOSE:
+    case WM_NEXTDLGCTL:
+    case DM_GETDEFID:
+    case DM_SETDEFID:
+        // A container of ours: the common controls have messages of their own in the range of DM_GETDEFID.
+        if (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_CHILD) return PassDialogMessage(msg, wp, lp);
+        break;
     case WM_SETCURSOR:
         if (reinterpret_cast<HWND>(wp) == hwnd_ && LOWORD(lp) == HTCLIENT) {
             POINT pt;
             GetCursorPos(&pt);
             ScreenToClient(hwnd_, &pt);
-            TGraphicControl* target = GraphicControlAt(pt);
-            if (HCURSOR cursor = Screen.Cursors(target ? target->Cursor : Cursor)) {
+            // A windowless control with the default cursor shows the one of the control it lies on.
+            const TGraphicControl* target = GraphicControlAt(pt);
+            const TCursor shown = target && target->Cursor != crDefault ? target->Cursor : Cursor;
+            if (HCURSOR cursor = Screen.Cursors(shown)) {
                 SetCursor(cursor);
                 return TRUE;
             }
@@ -349,6 +358,17 @@ LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
         break;
     }
     return DefaultHandler(msg, wp, lp);
+}
+
+LRESULT TWinControl::PassDialogMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    // Controls send these to their parent as if it were their dialog. The
+    // form is the dialog here: a control inside never goes on a child's request.
+    const HWND form = GetAncestor(hwnd_, GA_ROOT);
+    if (!form || form == hwnd_) return 0;
+    // A multi-line edit closes its dialog on Escape; a dialog takes that as
+    // Cancel, as Escape anywhere else on the form.
+    if (msg == WM_CLOSE) return SendMessageW(form, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    return SendMessageW(form, msg, wp, lp);
 }
 
 void TWinControl::TrackHover(POINT pt) {

@@ -186,6 +186,7 @@ private:
     // Forgets the window: its property, our subclass and the handle.
     void Unbind();
     void Paint();
+    LRESULT PassDialogMessage(UINT msg, WPARAM wp, LPARAM lp);
     void TrackHover(POINT pt);
     void ApplyFontToWindow();
 

@@ -39,6 +39,25 @@ bool IsNavigationKey(const MSG& msg) {
     return msg.message == WM_KEYDOWN && (msg.wParam == VK_TAB || (msg.wParam >= VK_LEFT && msg.wParam <= VK_DOWN));
 }
 
+// Mouse and keyboard input, and a click asked of a button.
+bool IsInputMessage(UINT message) {
+    return (message >= WM_KEYFIRST && message <= WM_KEYLAST) ||
+           (message >= WM_MOUSEFIRST && message <= WM_MOUSELAST) ||
+           (message >= WM_NCMOUSEMOVE && message <= WM_NCXBUTTONDBLCLK) || message == BM_CLICK;
+}
+
+// Input that waited in the queue while its window, or a window it lies in,
+// was disabled: a double click or a second Enter behind a press that
+// disabled the window. A disabled window takes no input, whenever it was typed.
+bool IsInputForDisabledWindow(const MSG& msg) {
+    if (!msg.hwnd || !IsInputMessage(msg.message)) return false;
+    for (HWND h = msg.hwnd; h; h = GetParent(h)) {
+        if (!IsWindowEnabled(h)) return true;
+        if (!(GetWindowLongPtrW(h, GWL_STYLE) & WS_CHILD)) break;
+    }
+    return false;
+}
+
 } // namespace
 
 TApplication Application;
@@ -210,6 +229,11 @@ void TForm::ShowingChanged(bool showing) {
 }
 
 void TForm::Close() {
+    if (OnCloseQuery) {
+        bool canClose = true;
+        OnCloseQuery(this, canClose);
+        if (!canClose) return;
+    }
     if (modal_) {
         if (ModalResult == mrNone) ModalResult = mrCancel;
         return;
@@ -285,6 +309,18 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
     case WM_WINDOWPOSCHANGED:
         UpdateBounds();
         break;
+    case WM_NEXTDLGCTL: {
+        // As in a dialog: a multi-line edit asks for the next control on Tab.
+        // lParam set names the control; otherwise wParam set means backwards.
+        const HWND self = Handle();
+        HWND target = reinterpret_cast<HWND>(wp);
+        if (!LOWORD(lp)) {
+            const HWND focus = GetFocus();
+            target = GetNextDlgTabItem(self, IsChild(self, focus) ? focus : nullptr, wp != 0);
+        }
+        if (target && IsChild(self, target)) ::SetFocus(target);
+        return 0;
+    }
     case DM_GETDEFID:
         // Asked by the dialog manager when Enter is pressed outside a button.
         if (TButton* button = FindDefaultButton(this); button && button->HandleAllocated())
@@ -557,6 +593,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
         terminated_ = true;
         return false;
     }
+    if (IsInputForDisabledWindow(msg)) return true;
     if (msg.message == WM_MOUSEMOVE) HintMouseMove(msg);
     if (hintWindow_ && hintWindow_->IsHintMsg(msg)) CancelHint();
     if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && ShortCut(msg)) return true;

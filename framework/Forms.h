@@ -19,6 +19,8 @@ using TBorderIcons = unsigned;
 inline constexpr TBorderIcons biSystemMenu = 1, biMinimize = 2, biMaximize = 4;
 
 using TModalResult = int;
+// Asked before a form closes; setting CanClose to false keeps it open.
+using TCloseQueryEvent = std::function<void(TComponent* Sender, bool& CanClose)>;
 inline constexpr TModalResult mrNone = 0, mrOk = IDOK, mrCancel = IDCANCEL, mrClose = 8;
 
 class TForm : public TWinControl {
@@ -46,10 +48,12 @@ public:
 
     TNotifyEvent OnCreate;
     TNotifyEvent OnShow;
+    TCloseQueryEvent OnCloseQuery;
 
     void Show();
     void Hide();
-    // Hides the form; closing the main form ends the application.
+    // Hides the form, unless OnCloseQuery says no; closing the main form ends
+    // the application.
     void Close();
     TModalResult ShowModal();
     TModalResult ModalResult = mrNone;

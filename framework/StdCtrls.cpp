@@ -256,3 +256,16 @@ void TMemo::CreateParams(WindowParams& params) {
     params.style |= ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL | WS_VSCROLL;
     params.exStyle = WS_EX_CLIENTEDGE;
 }
+
+LRESULT TMemo::WndProc(UINT msg, WPARAM wp, LPARAM lp) {
+    LRESULT result = TWinControl::WndProc(msg, wp, lp);
+    // A multi-line edit wants every key, and inside a panel it cannot find the
+    // form's default button for Enter itself. Read-only, it has no use for
+    // Enter: the dialog manager takes it, as it does outside the memo.
+    if (msg == WM_GETDLGCODE && lp) {
+        const MSG& key = *reinterpret_cast<const MSG*>(lp);
+        if (key.message == WM_KEYDOWN && key.wParam == VK_RETURN)
+            result &= ~static_cast<LRESULT>(DLGC_WANTALLKEYS);
+    }
+    return result;
+}

@@ -92,6 +92,8 @@ TButton* FindDefaultButton(TWinControl* container);
 // default button while no button there has the focus.
 void UpdateDefaultButtonLook(TWinControl* window, HWND focus);
 
+// A read-only text with a vertical scroll bar. Tab, Escape and Enter work in
+// it as anywhere on the form; Enter presses the form's default button.
 class TMemo : public TWinControl {
   public:
     explicit TMemo(TComponent* owner);
@@ -102,4 +104,5 @@ class TMemo : public TWinControl {
   protected:
     bool PublishesFont() const override { return true; }
     void CreateParams(WindowParams& params) override;
+    LRESULT WndProc(UINT msg, WPARAM wp, LPARAM lp) override;
 };

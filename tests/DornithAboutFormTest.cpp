@@ -13,6 +13,18 @@
 
 namespace {
 
+std::wstring ClipboardText() {
+    std::wstring text;
+    if (!OpenClipboard(nullptr)) return text;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT))
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            text = chars;
+            GlobalUnlock(data);
+        }
+    CloseClipboard();
+    return text;
+}
+
 const std::wstring ProductKey = L"Software\\Brenlow\\Hastrel";
 
 class AboutBox : public testing::Test {
@@ -83,6 +95,39 @@ TEST_F(AboutBox, OpensWithTheFocusOnCloseAndEnterClosesItButEscapeDoesNot) {
     EXPECT_TRUE(focusedOnClose);
     EXPECT_TRUE(openAfterEscape);
     EXPECT_EQ(result, mrOk);
+    EXPECT_FALSE(IsWindowVisible(form->Handle()));
+}
+
+// The memo is reached by Tab or a click, to copy from it; the keys work there as everywhere.
+TEST_F(AboutBox, InTheMemoEscapeKeepsTheBoxTabMovesOnAndEnterCloses) {
+    const HWND memo = form->LicensedMemo->Handle();
+    bool focusedMemo = false, intact = false, tabbedOut = false, copied = false;
+    const TModalResult result = ShowModalWhile([&](int tick) {
+        if (tick == 1) {
+            SetFocus(memo);
+            focusedMemo = GetFocus() == memo;
+            PostKey(VK_ESCAPE, memo);
+        } else if (tick == 3) {
+            intact = form->Visible() && IsWindowVisible(form->Handle());
+            for (int i = 0; i < form->ComponentCount(); ++i)
+                if (auto* w = dynamic_cast<TWinControl*>(form->Components(i)))
+                    intact = intact && w->HandleAllocated() && IsWindowVisible(w->Handle());
+            PostKey(VK_TAB, memo);
+        } else if (tick == 5) {
+            tabbedOut = GetFocus() && GetFocus() != memo && IsChild(form->Handle(), GetFocus());
+            SetFocus(memo);
+            SendMessageW(memo, EM_SETSEL, 0, 7);
+            SendMessageW(memo, WM_CHAR, 3, 1); // Ctrl+C as the keyboard types it
+            copied = ClipboardText().size() == 7;
+            PostKey(VK_RETURN, memo);
+        }
+        return true; // until the box closes, or long enough to tell that it does not
+    });
+    EXPECT_TRUE(focusedMemo);
+    EXPECT_TRUE(intact) << "Escape in the memo took controls of the box away";
+    EXPECT_TRUE(tabbedOut);
+    EXPECT_TRUE(copied);
+    EXPECT_EQ(result, mrOk) << "Enter in the memo presses Close";
     EXPECT_FALSE(IsWindowVisible(form->Handle()));
 }
 

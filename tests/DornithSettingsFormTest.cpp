@@ -96,6 +96,23 @@ TEST_F(ProgressWindow, EveryShowingResetsTheBarAndTakesTheCaptions) {
     EXPECT_EQ(GetWindowLongPtrW(KVSettingsForm->Handle(), GWL_STYLE) & WS_SYSMENU, 0) << "no close box";
 }
 
+// The labels have no cursor of their own: over them too the pointer is the hourglass.
+TEST_F(ProgressWindow, TheWholeWindowShowsTheHourglass) {
+    KVSettingsForm->Show();
+    const HWND panel = KVSettingsForm->SettingsPanel->Handle();
+    const HCURSOR hourglass = LoadCursorW(nullptr, IDC_WAIT);
+    for (const TControl* label : {static_cast<TControl*>(KVSettingsForm->CurrentSettingsHeading),
+                                  static_cast<TControl*>(KVSettingsForm->CurrentSettingsLabel)}) {
+        POINT at{label->Left() + 2, label->Top() + 2};
+        ClientToScreen(panel, &at);
+        ASSERT_TRUE(SetCursorPos(at.x, at.y));
+        SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+        SendMessageW(panel, WM_SETCURSOR, reinterpret_cast<WPARAM>(panel),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        EXPECT_EQ(GetCursor(), hourglass) << testing::PrintToString(label->Name);
+    }
+}
+
 TEST_F(ProgressWindow, AStepWithNoTotalLeavesTheBarAlone) {
     KVSettingsForm->Show();
     KVSettingsForm->MainProgress->SetPosition(40);

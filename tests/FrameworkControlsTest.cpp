@@ -589,6 +589,23 @@ TEST_F(Keyboard, AltAndAnAcceleratorPressTheButtonAnywhereOnTheForm) {
     EXPECT_EQ(saveClicks + otherClicks + outsideClicks, 3);
 }
 
+// A press queued behind one that disabled the window reaches nothing.
+TEST_F(Keyboard, InputQueuedForAWindowDisabledMeanwhileIsDropped) {
+    other->SetFocus();
+    const HWND button = other->Handle();
+    for (const UINT message : {WM_LBUTTONDOWN, WM_LBUTTONUP})
+        PostMessageW(button, message, message == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(5, 5));
+    PostMessageW(button, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(button, BM_CLICK, 0, 0);
+    form->SetEnabled(false);
+    Application.ProcessMessages();
+    EXPECT_EQ(otherClicks, 0);
+    form->SetEnabled(true);
+    other->SetFocus();
+    Post(WM_KEYDOWN, VK_RETURN);
+    EXPECT_EQ(otherClicks, 1) << "the window takes input again";
+}
+
 TEST_F(Keyboard, ApplicationEventsSeeEveryKeyDownFirst) {
     std::vector<WORD> seen;
     bool swallow = false;
