@@ -4,6 +4,7 @@
 #include <iterator>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "framework/FormLayout.h"
 #include "support/ProductKey.h"
@@ -263,6 +264,7 @@ TKVMainForm::TKVMainForm(TComponent* owner) : TForm(owner) {
     SetColor(clBtnFace);
     BuildLayout(*this);
     OnCreate = [this](TComponent* sender) { FormCreate(sender); };
+    OnCloseQuery = [this](TComponent* sender, bool& canClose) { FormCloseQuery(sender, canClose); };
 }
 
 void TKVMainForm::FormCreate(TComponent* /*Sender*/) {
@@ -340,38 +342,62 @@ TuningChoices CurrentChoices(TKVMainForm& form) {
             [&form] { return form.SpeedTrackBar->Position(); }};
 }
 
+// Sets a flag for as long as it lives, however the scope ends.
+class FlagScope {
+  public:
+    explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+    ~FlagScope() { flag_ = false; }
+    FlagScope(const FlagScope&) = delete;
+    FlagScope& operator=(const FlagScope&) = delete;
+
+  private:
+    bool& flag_;
+};
+
 // For as long as an operation runs, the main window waits and the progress
 // window shows. However the operation ends, failure included, the main window
 // is enabled again and the progress window hidden, so the program never stays
 // frozen. Both only switch windows that exist from start-up on.
 class ProgressScope {
   public:
-    explicit ProgressScope(TKVMainForm& form) : form_(form) { form_.SetEnabled(false); }
+    ProgressScope(TKVMainForm& form, bool& running) : form_(form), running_(running) {
+        form_.SetEnabled(false);
+    }
     ~ProgressScope() {
         form_.SetEnabled(true);
-        KVSettingsForm->Close();
+        // Hidden, not closed: the progress window refuses to close while it shows.
+        KVSettingsForm->Hide();
     }
     ProgressScope(const ProgressScope&) = delete;
     ProgressScope& operator=(const ProgressScope&) = delete;
 
   private:
     TKVMainForm& form_;
+    const FlagScope running_;
 };
 
-// Walks the progress window through the steps; the main window is disabled already.
-void RunProgressSteps(const wchar_t* headingKey, std::span<const ProgressStepRow> steps) {
+// Walks the progress window through the steps; the main window is disabled
+// already. Once Stop is set the remaining steps are left out.
+void RunProgressSteps(const wchar_t* headingKey, std::span<const ProgressStepRow> steps, const bool& stop) {
     KVSettingsForm->Position = TPosition::poOwnerFormCenter;
     KVSettingsForm->Show();
     ProgressStepTotal = StepCount(steps);
     ProgressStepsDone = 0;
     KVSettingsForm->CurrentSettingsHeading->SetCaption(GetCaption(SettingsFormName, headingKey));
     for (const ProgressStepRow& row : steps)
-        for (int i = 0; i < row.Repeats; ++i)
+        for (int i = 0; i < row.Repeats; ++i) {
+            if (stop) return;
             ShowProgressStep(GetCaption(SettingsFormName, row.Key));
+        }
 }
 
-// The prompt that ends both operations; Yes restarts Windows at once.
-void ShowRestartPrompt(TKVMainForm& form) {
+// The prompt that ends both operations; Yes restarts Windows at once. A
+// window that was asked to close meanwhile closes instead, without the prompt.
+void ShowRestartPrompt(TKVMainForm& form, bool& closeRequested) {
+    if (std::exchange(closeRequested, false)) {
+        form.Close();
+        return;
+    }
     const std::wstring text = GetCaption(MainFormName, L"MessageBoxChangeRestart1") + BlankLine +
                               GetCaption(MainFormName, L"MessageBoxChangeRestart2") + BlankLine +
                               GetCaption(MainFormName, L"MessageBoxChangeRestart3");
@@ -382,27 +408,44 @@ void ShowRestartPrompt(TKVMainForm& form) {
 
 } // namespace
 
+void TKVMainForm::FormCloseQuery(TComponent* /*Sender*/, bool& CanClose) {
+    try {
+        if (!operationRunning_) return;
+        // The operation finishes its registry work first, then closes the window.
+        closeRequested_ = true;
+        CanClose = false;
+    } catch (...) {
+    }
+}
+
 void TKVMainForm::GoButtonClick(TComponent* /*Sender*/) {
     try {
+        // One run a press: a click or key that comes while this one is handled does nothing.
+        if (pressHandled_) return;
+        const FlagScope press(pressHandled_);
+        closeRequested_ = false;
         const bool appliedBefore = ReadAppliedFlag();
         StoreAnswers(ModemCombo->ItemIndex(), ProcessorCombo->ItemIndex(), SpeedTrackBar->Position());
         // The applied flag follows only once the nine backups stand: a run cut
         // short in between must not claim backups that were never taken.
         PlayClickSound();
         {
-            const ProgressScope progress(*this);
-            RunProgressSteps(L"MessageUpdate", OptimizeSteps);
+            const ProgressScope progress(*this, operationRunning_);
+            RunProgressSteps(L"MessageUpdate", OptimizeSteps, closeRequested_);
             ApplyTuning(appliedBefore, ConvertWindowsVersion(WindowsCombo->ItemIndex()),
                         CurrentChoices(*this));
         }
         RestoreButton->SetEnabled(true);
-        ShowRestartPrompt(*this);
+        ShowRestartPrompt(*this, closeRequested_);
     } catch (...) {
     }
 }
 
 void TKVMainForm::RestoreButtonClick(TComponent* /*Sender*/) {
     try {
+        if (pressHandled_) return;
+        const FlagScope press(pressHandled_);
+        closeRequested_ = false;
         const std::wstring text = GetCaption(MainFormName, L"MessageBoxReset1") + BlankLine +
                                   GetCaption(MainFormName, L"MessageBoxReset2");
         if (MessageBoxCall(Handle(), text.c_str(), Caption().c_str(), MB_OKCANCEL | MB_ICONWARNING) != IDOK)
@@ -411,12 +454,12 @@ void TKVMainForm::RestoreButtonClick(TComponent* /*Sender*/) {
         // run cut short leaves the backups and the way to restore them.
         PlayClickSound();
         {
-            const ProgressScope progress(*this);
-            RunProgressSteps(L"MessageRestore", RestoreSteps);
+            const ProgressScope progress(*this, operationRunning_);
+            RunProgressSteps(L"MessageRestore", RestoreSteps, closeRequested_);
             RestoreTuning(ConvertWindowsVersion(WindowsCombo->ItemIndex()), CurrentChoices(*this));
         }
         RestoreButton->SetEnabled(false);
-        ShowRestartPrompt(*this);
+        ShowRestartPrompt(*this, closeRequested_);
     } catch (...) {
     }
 }

@@ -68,6 +68,8 @@ class TKVMainForm : public TForm {
     // selection or a position outside the list.
     WindowsRelease ConvertWindowsVersion(int WinVer);
 
+    // Closing waits while an operation runs: its registry work is never left half done.
+    void FormCloseQuery(TComponent* Sender, bool& CanClose);
     void GoButtonClick(TComponent* Sender);
     void RestoreButtonClick(TComponent* Sender);
     void UpdatesButtonClick(TComponent* Sender);
@@ -81,6 +83,15 @@ class TKVMainForm : public TForm {
     void LabelMouseEnter(TComponent* Sender);
     void LabelMouseLeave(TComponent* Sender);
     void ApplicationEventsShortCut(TWMKey& Msg, bool& Handled);
+
+  private:
+    // A press of "Optimize now" or "Restore" is being handled, from its
+    // confirmation to its restart prompt: a second press does nothing.
+    bool pressHandled_ = false;
+    // The progress steps and the registry work run.
+    bool operationRunning_ = false;
+    // The window was asked to close while the operation ran.
+    bool closeRequested_ = false;
 };
 
 extern TKVMainForm* KVMainForm;

@@ -51,6 +51,7 @@ TKVSettingsForm::TKVSettingsForm(TComponent* owner) : TForm(owner) {
     SetColor(clBtnFace);
     Position = TPosition::poOwnerFormCenter;
     OnShow = [this](TComponent* sender) { FormShow(sender); };
+    OnCloseQuery = [this](TComponent* sender, bool& canClose) { FormCloseQuery(sender, canClose); };
 
     Build<F>(*this, SettingsFormLayout);
     MainProgress->Smooth = true;
@@ -64,6 +65,13 @@ void TKVSettingsForm::FormShow(TComponent* /*Sender*/) {
         ApplySystemFont(this);
         ApplyCaptions(this);
         MainProgress->SetPosition(0);
+    } catch (...) {
+    }
+}
+
+void TKVSettingsForm::FormCloseQuery(TComponent* /*Sender*/, bool& CanClose) {
+    try {
+        CanClose = false;
     } catch (...) {
     }
 }

@@ -20,6 +20,9 @@ public:
     TProgressBar* MainProgress = nullptr;
 
     void FormShow(TComponent* Sender);
+    // The window has no close box: Alt+F4 and WM_CLOSE leave it on screen
+    // until the operation that shows it hides it again.
+    void FormCloseQuery(TComponent* Sender, bool& CanClose);
 };
 
 extern TKVSettingsForm* KVSettingsForm;

@@ -284,4 +284,164 @@ TEST_F(TuningEndToEnd, ARestoreCutShortCanBeRunAgain) {
     CloseProgram();
 }
 
+// ---- Presses faster than their handling, and closing during an operation ----
+
+// The nine values that "Optimize now" backs up, each with an original that
+// differs from its tuned value and from the default of its backup.
+struct OriginalValue {
+    HKEY Root;
+    const wchar_t* Key;
+    const wchar_t* Name;
+    const wchar_t* Text; // REG_SZ; nullptr: REG_DWORD Number
+    uint32_t Number;
+};
+const OriginalValue Originals[] = {
+    {HKEY_CURRENT_USER, L"Control Panel\\Desktop\\WindowMetrics", L"MinAnimate", L"0", 0},
+    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
+     L"DisablePagingExecutive", nullptr, 1},
+    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
+     L"LargeSystemCache", nullptr, 1},
+    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\PriorityControl", L"Win32PrioritySeparation",
+     nullptr, 38},
+    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\CrashControl", L"AutoReboot", nullptr, 0},
+    {HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+     L"MaxConnectionsPerServer", nullptr, 6},
+    {HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+     L"MaxConnectionsPer1_0Server", nullptr, 5},
+    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Services\\Tcpip\\Parameters", L"KeepAliveTime", nullptr,
+     12345},
+    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Services\\Tcpip\\Parameters", L"KeepAliveInterval",
+     nullptr, 777},
+};
+
+bool Holds(const std::optional<testreg::Value>& value, const OriginalValue& original) {
+    if (!value) return false;
+    if (original.Text) return value->type == REG_SZ && value->Text() == original.Text;
+    return value->type == REG_DWORD && value->Dword() == original.Number;
+}
+
+class TuningEndToEndWithOriginals : public TuningEndToEnd {
+  protected:
+    void SetUp() override {
+        TuningEndToEnd::SetUp();
+        for (const OriginalValue& v : Originals) {
+            saved_.push_back(testreg::Get(v.Root, v.Key, v.Name));
+            if (v.Text)
+                testreg::SetString(v.Root, v.Key, v.Name, v.Text);
+            else
+                testreg::SetDword(v.Root, v.Key, v.Name, v.Number);
+        }
+    }
+    void TearDown() override {
+        TuningEndToEnd::TearDown();
+        for (size_t i = 0; i < saved_.size(); ++i) {
+            const OriginalValue& v = Originals[i];
+            if (saved_[i])
+                testreg::Set(v.Root, v.Key, v.Name, saved_[i]->type, saved_[i]->data.data(),
+                             static_cast<DWORD>(saved_[i]->data.size()));
+            else
+                testreg::DeleteValue(v.Root, v.Key, v.Name);
+        }
+    }
+    static void ExpectBackupsAreTheOriginals() {
+        for (const OriginalValue& v : Originals)
+            EXPECT_TRUE(Holds(testreg::Get(HKEY_LOCAL_MACHINE, Product, v.Name), v))
+                << "the backup of " << testing::PrintToString(std::wstring(v.Name));
+    }
+    static void ExpectOriginalsInPlace() {
+        for (const OriginalValue& v : Originals)
+            EXPECT_TRUE(Holds(testreg::Get(v.Root, v.Key, v.Name), v))
+                << testing::PrintToString(std::wstring(v.Name)) << " is not back";
+    }
+    // A double click as Windows sends it: the second press comes as a double click.
+    void DoubleClick(HWND button) const {
+        RECT r;
+        GetClientRect(button, &r);
+        const LPARAM at = MAKELPARAM(r.right / 2, r.bottom / 2);
+        for (UINT press : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK}) {
+            PostMessageW(button, press, MK_LBUTTON, at);
+            PostMessageW(button, WM_LBUTTONUP, 0, at);
+        }
+    }
+    // No second box follows the one answered.
+    void ExpectNoFurtherBox() {
+        HWND box = driver::WaitForMessageBox(app_.Id(), 2000);
+        EXPECT_EQ(box, nullptr) << "a second box: "
+                                << testing::PrintToString(box ? driver::MessageBoxText(box) : L"");
+        if (box) driver::PressMessageBoxButton(box, IDNO);
+    }
+
+    std::vector<std::optional<testreg::Value>> saved_;
+};
+
+// Every press waits in the queue before the first is handled. The registry is
+// read once the program has ended, when whatever ran has finished.
+TEST_F(TuningEndToEndWithOriginals, EachPressRunsOnceHoweverFastTheNextComes) {
+    ASSERT_TRUE(Launch());
+    Choose(1, 0, 0, 0);
+    HWND go = Button(L"&Optimize now");
+    ASSERT_TRUE(app_.WhileHeld([&] { DoubleClick(go); }));
+    AnswerRestartPromptNo();
+    ExpectNoFurtherBox();
+    CloseProgram();
+    ExpectBackupsAreTheOriginals();
+
+    ASSERT_TRUE(Launch());
+    HWND restore = Button(L"&Restore");
+    ASSERT_TRUE(app_.WhileHeld([&] { DoubleClick(restore); }));
+    HWND box = driver::WaitForMessageBox(app_.Id());
+    ASSERT_TRUE(box);
+    EXPECT_EQ(driver::MessageBoxText(box), ResetText);
+    driver::PressMessageBoxButton(box, IDOK);
+    WaitUntilGone(box);
+    AnswerRestartPromptNo();
+    ExpectNoFurtherBox();
+    CloseProgram();
+    ExpectOriginalsInPlace();
+    EXPECT_FALSE(Dword(HKEY_LOCAL_MACHINE, Product, L"Restore"));
+
+    // Enter twice, the second as the keyboard repeats it.
+    ASSERT_TRUE(Launch());
+    go = Button(L"&Optimize now");
+    ASSERT_TRUE(app_.WhileHeld([&] {
+        PostMessageW(go, WM_KEYDOWN, VK_RETURN, 1);
+        PostMessageW(go, WM_KEYDOWN, VK_RETURN, 1 | (1 << 30));
+    }));
+    AnswerRestartPromptNo();
+    ExpectNoFurtherBox();
+    CloseProgram();
+    ExpectBackupsAreTheOriginals();
+}
+
+TEST_F(TuningEndToEndWithOriginals, ClosingDuringTheStepsFinishesTheRegistryWorkAndEndsWithoutAPrompt) {
+    ASSERT_TRUE(Launch());
+    Choose(1, 0, 0, 0); // Windows 7, cable: the broadband and desktop rows too
+    driver::Press(Button(L"&Optimize now"));
+    HWND progress = WaitForProgressWindow();
+    ASSERT_TRUE(progress);
+
+    // The progress window has no close box: Alt+F4 and WM_CLOSE leave it be.
+    PostMessageW(progress, WM_SYSKEYDOWN, VK_F4, 1 << 29);
+    PostMessageW(progress, WM_CLOSE, 0, 0);
+    Sleep(300);
+    ASSERT_FALSE(IsWindowEnabled(main_)) << "the steps ended too soon to tell";
+    EXPECT_TRUE(IsWindowVisible(progress));
+
+    PostMessageW(main_, WM_CLOSE, 0, 0);
+    DWORD code = 99;
+    bool prompted = false;
+    for (int i = 0; i < 300 && !app_.WaitForExit(100, &code); ++i)
+        prompted = prompted || FindWindowW(L"#32770", nullptr);
+    EXPECT_FALSE(prompted) << "a box showed after the window was closed";
+    EXPECT_EQ(code, 0u) << "the program did not end";
+
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"Restore"), 1u);
+    ExpectBackupsAreTheOriginals();
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate"), L"1");
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL"), 64u);
+    // The last value the catalogue writes.
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Services\\P3\\Parameters", L"HackFlags"),
+              1u);
+}
+
 } // namespace

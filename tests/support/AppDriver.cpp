@@ -63,6 +63,13 @@ void Process::Kill() const {
     }
 }
 
+bool Process::WhileHeld(const std::function<void()>& post) const {
+    if (SuspendThread(thread_.get()) == static_cast<DWORD>(-1)) return false;
+    post();
+    ResumeThread(thread_.get());
+    return true;
+}
+
 Process StartAs(const std::wstring& exe, std::wstring commandLine, const std::wstring& folder) {
     STARTUPINFOW si{};
     si.cb = sizeof(si);

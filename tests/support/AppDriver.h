@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -46,6 +47,10 @@ public:
     // True when the process ended within the time; its exit code in *code.
     bool WaitForExit(DWORD milliseconds, DWORD* code = nullptr) const;
     void Kill() const;
+    // Runs Post while the program's main thread is held, so that everything
+    // it posts waits in the queue together: input faster than its handling.
+    // False when the thread could not be held.
+    bool WhileHeld(const std::function<void()>& post) const;
 
 private:
     UniqueKernelHandle process_;
