@@ -46,7 +46,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     ProductKeyPath = ProductKeyLiteral;
 
-    InstalledDateText = ReadRegString(ProductKeyRoot, ProductKeyPath, ProductValue::InstalledDate, L"", false);
+    InstalledDateText =
+        ReadRegString(ProductKeyRoot, ProductKeyPath, ProductValue::InstalledDate, L"", false);
     if (InstalledDateText.empty()) {
         InstalledDateText = NowInStartupLayout();
         WriteRegString(ProductKeyRoot, ProductKeyPath, ProductValue::InstalledDate, InstalledDateText, false);
@@ -54,7 +55,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     if (ReadRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Updated, false, false)) {
         WriteRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Updated, false, false);
-        WriteRegString(ProductKeyRoot, ProductKeyPath, ProductValue::UpdatedDate, NowInStartupLayout(), false);
+        WriteRegString(ProductKeyRoot, ProductKeyPath, ProductValue::UpdatedDate, NowInStartupLayout(),
+                       false);
     }
 
     if (!FindRunningInstance(L"TKVMainForm", true)) {

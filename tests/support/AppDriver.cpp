@@ -148,7 +148,9 @@ HWND ChildWithText(HWND parent, const std::wstring& className, const std::wstrin
     return nullptr;
 }
 
-HWND WaitForMessageBox(DWORD processId, DWORD milliseconds) { return WaitForWindow(L"#32770", processId, milliseconds); }
+HWND WaitForMessageBox(DWORD processId, DWORD milliseconds) {
+    return WaitForWindow(L"#32770", processId, milliseconds);
+}
 
 std::wstring MessageBoxText(HWND box) {
     std::wstring text;
@@ -161,8 +163,10 @@ std::wstring MessageBoxText(HWND box) {
 
 void PressMessageBoxButton(HWND box, int id) {
     HWND button = GetDlgItem(box, id);
-    if (button) PostMessageW(button, BM_CLICK, 0, 0);
-    else PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    if (button)
+        PostMessageW(button, BM_CLICK, 0, 0);
+    else
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
 }
 
 void ChooseComboPosition(HWND combo, int position) {
@@ -175,10 +179,13 @@ void ChooseTrackBarPosition(HWND trackBar, int position) {
     SendMessageW(trackBar, TBM_SETPOS, TRUE, position);
     SendMessageW(GetParent(trackBar), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position),
                  reinterpret_cast<LPARAM>(trackBar));
-    SendMessageW(GetParent(trackBar), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(trackBar));
+    SendMessageW(GetParent(trackBar), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0),
+                 reinterpret_cast<LPARAM>(trackBar));
 }
 
-void Press(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+void Press(HWND button) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
 
 void ClickAt(HWND window, POINT point) {
     const LPARAM at = MAKELPARAM(point.x, point.y);
@@ -199,8 +206,8 @@ void ClearProductKey() {
     for (const wchar_t* name :
          {L"InstalledDate", L"Updated", L"UpdatedDate", L"InternetType", L"ProcessorType", L"SpeedSetting",
           L"Restore", L"Language", L"MinAnimate", L"DisablePagingExecutive", L"LargeSystemCache",
-          L"Win32PrioritySeparation", L"AutoReboot", L"MaxConnectionsPerServer", L"MaxConnectionsPer1_0Server",
-          L"KeepAliveTime", L"KeepAliveInterval"})
+          L"Win32PrioritySeparation", L"AutoReboot", L"MaxConnectionsPerServer",
+          L"MaxConnectionsPer1_0Server", L"KeepAliveTime", L"KeepAliveInterval"})
         testreg::DeleteValue(HKEY_LOCAL_MACHINE, key, name);
 }
 

@@ -37,9 +37,10 @@ class CurrentFolderScope {
 };
 
 class Process {
-public:
+  public:
     Process() = default;
-    explicit Process(PROCESS_INFORMATION pi) : process_(pi.hProcess), thread_(pi.hThread), id_(pi.dwProcessId) {}
+    explicit Process(PROCESS_INFORMATION pi)
+        : process_(pi.hProcess), thread_(pi.hThread), id_(pi.dwProcessId) {}
     HANDLE Handle() const { return process_.get(); }
     DWORD Id() const { return id_; }
     explicit operator bool() const { return static_cast<bool>(process_); }
@@ -47,7 +48,7 @@ public:
     bool WaitForExit(DWORD milliseconds, DWORD* code = nullptr) const;
     void Kill() const;
 
-private:
+  private:
     UniqueKernelHandle process_;
     UniqueKernelHandle thread_;
     DWORD id_ = 0;
