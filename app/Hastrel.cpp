@@ -11,6 +11,7 @@
 #include "support/CustomRegistry.h"
 #include "support/NativeHandCursor.h"
 #include "support/NativeHintWindow.h"
+#include "support/SystemLibrary.h"
 
 namespace {
 
@@ -40,6 +41,9 @@ bool FindRunningInstance(const std::wstring& windowClass, bool bringForward) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything could load a library on the program's behalf.
+    RestrictLibrarySearch();
+
     // The platform units start before the program block and end after it, in reverse order.
     StartNativeHandCursor();
     StartNativeHintWindow();

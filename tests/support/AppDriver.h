@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,9 +16,15 @@ namespace driver {
 // This test executable's own path, and the temporary folder.
 std::wstring OwnPath();
 std::wstring TempFolder();
+// The build folder with its trailing backslash, the program in it, the build
+// with short progress steps beside it, and the folder of the test doubles.
+std::wstring BuildFolder();
 std::wstring HastrelPath();
+std::wstring ShortStepsPath();
+std::wstring DoublesFolder();
 std::wstring CurrentFolder();
-// The whole of a UTF-16 text file; nothing when it cannot be read.
+// The whole of a file, and of a UTF-16 text file; nothing when it cannot be read.
+std::optional<std::vector<std::uint8_t>> ReadBytes(const std::wstring& path);
 std::optional<std::wstring> ReadText(const std::wstring& path);
 
 // Sets the current folder for one test and puts the old one back.
