@@ -11,6 +11,7 @@
 #include "support/CustomRegistry.h"
 #include "support/NativeHandCursor.h"
 #include "support/NativeHintWindow.h"
+#include "support/SystemLibrary.h"
 
 namespace {
 
@@ -40,13 +41,17 @@ bool FindRunningInstance(const std::wstring& windowClass, bool bringForward) {
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything could load a library on the program's behalf.
+    RestrictLibrarySearch();
+
     // The platform units start before the program block and end after it, in reverse order.
     StartNativeHandCursor();
     StartNativeHintWindow();
 
     ProductKeyPath = ProductKeyLiteral;
 
-    InstalledDateText = ReadRegString(ProductKeyRoot, ProductKeyPath, ProductValue::InstalledDate, L"", false);
+    InstalledDateText =
+        ReadRegString(ProductKeyRoot, ProductKeyPath, ProductValue::InstalledDate, L"", false);
     if (InstalledDateText.empty()) {
         InstalledDateText = NowInStartupLayout();
         WriteRegString(ProductKeyRoot, ProductKeyPath, ProductValue::InstalledDate, InstalledDateText, false);
@@ -54,7 +59,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
 
     if (ReadRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Updated, false, false)) {
         WriteRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Updated, false, false);
-        WriteRegString(ProductKeyRoot, ProductKeyPath, ProductValue::UpdatedDate, NowInStartupLayout(), false);
+        WriteRegString(ProductKeyRoot, ProductKeyPath, ProductValue::UpdatedDate, NowInStartupLayout(),
+                       false);
     }
 
     if (!FindRunningInstance(L"TKVMainForm", true)) {

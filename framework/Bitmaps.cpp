@@ -57,6 +57,8 @@ void DrawPictureBitmap(HDC dc, HBITMAP bitmap, int width, int height, const RECT
     if (!source) return;
     SelectedObject selected(source.get(), bitmap);
     const BLENDFUNCTION blend{AC_SRC_OVER, 0, 255, AC_SRC_ALPHA};
-    AlphaBlend(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source.get(), 0, 0,
-               width, height, blend);
+    // The gdi32 export of the blend: msimg32, which only passes it on, would be
+    // looked for beside the program before the system folder.
+    GdiAlphaBlend(dc, dest.left, dest.top, dest.right - dest.left, dest.bottom - dest.top, source.get(), 0, 0,
+                  width, height, blend);
 }

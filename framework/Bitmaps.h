@@ -15,7 +15,7 @@ PngPicture LoadPngResource(HMODULE module, const std::wstring& name);
 
 enum class TAlphaForm { Premultiplied, Straight };
 
-// A top-down 32-bit DIB section of the picture. AlphaBlend wants premultiplied
+// A top-down 32-bit DIB section of the picture. GdiAlphaBlend wants premultiplied
 // colour; image lists premultiply themselves and want straight colour.
 UniqueGdiObject CreatePictureBitmap(const PngPicture& picture, TAlphaForm form);
 

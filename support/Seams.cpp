@@ -1,7 +1,8 @@
 #include "support/Seams.h"
 
-#include <mmsystem.h>
 #include <shellapi.h>
+
+#include "support/Sound.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ ExitWindowsFunction ExitWindowsCall = ExitWindowsEx;
 ShellExecuteFunction ShellExecuteCall = ShellExecuteW;
 HtmlHelpFunction HtmlHelpCallOverride = nullptr;
 const wchar_t* HtmlHelpLibraryName = L"hhctrl.ocx";
-PlaySoundFunction PlaySoundCall = PlaySoundW;
+PlaySoundFunction PlaySoundCall = PlaySystemSound;
 MessageBoxFunction MessageBoxCall = MessageBoxW;
 SendMessageFunction SendToolTipMessageCall = SendMessageW;
 GetDoubleClickTimeFunction GetDoubleClickTimeCall = GetDoubleClickTime;

@@ -26,12 +26,13 @@ extern ShellExecuteFunction ShellExecuteCall; // ShellExecuteW
 // When set, called in place of the HtmlHelpW entry point of the loaded
 // library, and only when the library would have been called.
 extern HtmlHelpFunction HtmlHelpCallOverride; // none
-// The HTML Help library, loaded on first use.
+// The HTML Help library, loaded on first use: a plain file name from the
+// system folder; a full path, which only tests give, as it stands.
 extern const wchar_t* HtmlHelpLibraryName; // "hhctrl.ocx"
 
 // The click sound.
 using PlaySoundFunction = BOOL(WINAPI*)(LPCWSTR sound, HMODULE module, DWORD flags);
-extern PlaySoundFunction PlaySoundCall; // PlaySoundW
+extern PlaySoundFunction PlaySoundCall; // PlaySoundW of winmm from the system folder
 
 // The message boxes of "Optimize now" and "Restore"; tests answer them in place of a user.
 using MessageBoxFunction = int(WINAPI*)(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);

@@ -6,6 +6,7 @@
 
 #include "framework/Forms.h"
 #include "support/Seams.h"
+#include "support/SystemLibrary.h"
 
 namespace {
 
@@ -18,15 +19,22 @@ struct HtmlHelpLibrary {
     HtmlHelpFunction htmlHelpW = nullptr;
 };
 
+// The program names the library alone, and it comes from the system folder;
+// tests name a stand-in by its full path.
+HMODULE LoadHtmlHelpLibrary() {
+    const std::wstring name = HtmlHelpLibraryName;
+    const bool fullPath =
+        name.size() > 2 && ((name[1] == L':' && name[2] == L'\\') || name.rfind(L"\\\\", 0) == 0);
+    if (fullPath) return LoadLibraryExW(name.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return LoadSystemLibrary(name);
+}
+
 HtmlHelpLibrary& LoadedHtmlHelp() {
     static HtmlHelpLibrary library;
     if (!library.module) {
-        library.module = LoadLibraryW(HtmlHelpLibraryName);
-        if (library.module) {
-            library.htmlHelpA = GetProcAddress(library.module, "HtmlHelpA");
-            library.htmlHelpW = reinterpret_cast<HtmlHelpFunction>(
-                reinterpret_cast<void*>(GetProcAddress(library.module, "HtmlHelpW")));
-        }
+        library.module = LoadHtmlHelpLibrary();
+        if (library.module) library.htmlHelpA = GetProcAddress(library.module, "HtmlHelpA");
+        library.htmlHelpW = EntryPoint<HtmlHelpFunction>(library.module, "HtmlHelpW");
     }
     return library;
 }

@@ -1,7 +1,7 @@
-// The About box, F1 and the updater end to end: a copy of the real program in
-// a folder of its own, beside stand-ins for the help library and the updater,
-// started from another folder under a forged command line. The copy has a
-// name of its own, so that Wine's settings for it reach no other run.
+// The About box, F1 and the updater end to end: a copy of the program in a
+// folder of its own, beside a stand-in for the updater, started from another
+// folder under a forged command line. The copy is of the build whose help
+// library is the recording stand-in among the test doubles.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,18 +10,11 @@
 
 #include "app/DornithForm.h"
 #include "support/AppDriver.h"
-#include "support/TestRegistry.h"
 
 namespace {
 
 std::wstring Folder(const wchar_t* name) {
     return driver::TempFolder() + name + L"\\";
-}
-
-std::wstring DoublesFolder() {
-    std::wstring folder = driver::OwnPath();
-    folder.resize(folder.find_last_of(L'\\') + 1);
-    return folder + L"..\\test-doubles\\";
 }
 
 // Polls for a file that another process writes.
@@ -45,35 +38,25 @@ class LinksEndToEnd : public testing::Test {
         driver::ClearProductKey();
         for (const std::wstring& folder : {home, forged}) {
             CreateDirectoryW(folder.c_str(), nullptr);
-            ASSERT_TRUE(CopyFileW((DoublesFolder() + L"HastrelUpdate.exe").c_str(),
+            ASSERT_TRUE(CopyFileW((driver::DoublesFolder() + L"HastrelUpdate.exe").c_str(),
                                   (folder + L"HastrelUpdate.exe").c_str(), FALSE));
             DeleteFileW((folder + L"updater-ran.txt").c_str());
         }
-        ASSERT_TRUE(CopyFileW(driver::HastrelPath().c_str(), (home + L"HastrelLinks.exe").c_str(), FALSE));
-        ASSERT_TRUE(
-            CopyFileW((DoublesFolder() + L"hhctrl.ocx").c_str(), (home + L"hhctrl.ocx").c_str(), FALSE));
-        DeleteFileW((home + L"help-calls.txt").c_str());
+        ASSERT_TRUE(CopyFileW(driver::ShortStepsPath().c_str(), (home + L"HastrelLinks.exe").c_str(), FALSE));
+        DeleteFileW(helpCalls.c_str());
     }
     void TearDown() override {
         if (app) app.Kill();
         driver::ClearProductKey();
-        testreg::DeleteTree(HKEY_CURRENT_USER, L"Software\\Wine\\AppDefaults\\HastrelLinks.exe",
-                            KEY_WOW64_64KEY);
+        DeleteFileW(helpCalls.c_str());
         for (const std::wstring& folder : {home, forged}) {
-            for (const wchar_t* file : {L"HastrelLinks.exe", L"hhctrl.ocx", L"HastrelUpdate.exe",
-                                        L"help-calls.txt", L"updater-ran.txt"})
+            for (const wchar_t* file : {L"HastrelLinks.exe", L"HastrelUpdate.exe", L"updater-ran.txt"})
                 DeleteFileW((folder + file).c_str());
             RemoveDirectoryW(folder.c_str());
         }
     }
 
-    // Wine takes its own help library before one beside the program; this
-    // key, which Windows does not read, makes the copy take ours.
-    void PreferOwnHelpLibrary() {
-        testreg::SetString(HKEY_CURRENT_USER, AppOverrides, L"hhctrl.ocx", L"native", KEY_WOW64_64KEY);
-    }
-
-    const std::wstring AppOverrides = L"Software\\Wine\\AppDefaults\\HastrelLinks.exe\\DllOverrides";
+    const std::wstring helpCalls = driver::DoublesFolder() + L"help-calls.txt";
     const std::wstring home = Folder(L"Hastrel links home");
     const std::wstring forged = Folder(L"Hastrel links forged");
     driver::Process app;
@@ -87,7 +70,6 @@ TEST_F(LinksEndToEnd, AboutByItsImageClosedByEnterThenHelpAndUpdaterFromTheProgr
         image = layout.NavButton4->BoundsRect();
     }
 
-    PreferOwnHelpLibrary();
     app = driver::StartAs(home + L"HastrelLinks.exe", L"\"" + forged + L"HastrelLinks.exe\"", forged);
     ASSERT_TRUE(app);
     HWND main = driver::WaitForWindow(L"TKVMainForm", app.Id());
@@ -108,7 +90,7 @@ TEST_F(LinksEndToEnd, AboutByItsImageClosedByEnterThenHelpAndUpdaterFromTheProgr
 
     HWND target = driver::FocusOf(main);
     PostMessageW(target ? target : main, WM_KEYDOWN, VK_F1, 1);
-    const auto help = WaitForText(home + L"help-calls.txt");
+    const auto help = WaitForText(helpCalls);
     ASSERT_TRUE(help) << "F1 never asked for the help topic";
     EXPECT_EQ(*help, L"0 " + home + L"Hastrel.chm::/html/main.htm>HelpWindow\n");
 

@@ -119,13 +119,27 @@ class ShellRecorder {
 
 // Must run before anything in this process loads the HTML Help library: once
 // loaded, the library is kept and never looked for again.
-TEST(ShowHelpTopic, WithoutTheHelpLibraryDoesNothingAndTriesAgainNextTime) {
+TEST(ShowHelpTopic, WithoutTheHelpLibraryInTheSystemFolderDoesNothingAndTriesAgainNextTime) {
     ASSERT_EQ(GetModuleHandleW(L"hhctrl.ocx"), nullptr) << "the help library was loaded by an earlier test";
+    // A library of that name beside the program and in the current folder does not count.
+    const std::wstring name = L"hastrel-planted-help.ocx";
+    const std::wstring standIn = driver::DoublesFolder() + L"FakeHtmlHelp.ocx";
+    const std::vector<std::wstring> planted = {ExecutableFolder() + name, TempFolder() + name};
+    for (const std::wstring& path : planted)
+        ASSERT_TRUE(CopyFileW(standIn.c_str(), path.c_str(), FALSE));
+    {
+        CurrentFolderScope scope(TempFolder());
+        ShellRecorder recorder;
+        HtmlHelpLibraryName = name.c_str();
+        ShowHelpTopic(L"Hastrel.chm", L"/html/main.htm");
+        ShowHelpTopic(L"Hastrel.chm", L"/html/main.htm");
+        EXPECT_TRUE(helpCalls.empty());
+        EXPECT_EQ(GetModuleHandleW(name.c_str()), nullptr);
+    }
+    for (const std::wstring& path : planted)
+        DeleteFileW(path.c_str());
+
     ShellRecorder recorder;
-    HtmlHelpLibraryName = L"hastrel-no-such-help-library.ocx";
-    ShowHelpTopic(L"Hastrel.chm", L"/html/main.htm");
-    ShowHelpTopic(L"Hastrel.chm", L"/html/main.htm");
-    EXPECT_TRUE(helpCalls.empty());
 
     HtmlHelpLibraryName = L"hhctrl.ocx";
     ShowHelpTopic(L"Hastrel.chm", L"/html/main.htm");

@@ -32,11 +32,6 @@ const wchar_t ResetText[] =
     L"recommended values.\r\n\r\nClick OK to continue.";
 const wchar_t Title[] = L"Hastrel - Make your games and internet run faster";
 
-std::wstring ShortStepsPath() {
-    std::wstring path = driver::HastrelPath();
-    return path.substr(0, path.size() - 11) + L"HastrelShortSteps.exe";
-}
-
 std::optional<uint32_t> Dword(HKEY root, const std::wstring& key, const std::wstring& name) {
     auto v = testreg::Get(root, key, name);
     if (!v || v->type != REG_DWORD) return std::nullopt;
@@ -81,7 +76,7 @@ class TuningEndToEnd : public testing::Test {
     }
 
     HWND Launch() {
-        app_ = driver::Start(ShortStepsPath());
+        app_ = driver::Start(driver::ShortStepsPath());
         EXPECT_TRUE(app_);
         if (!app_) return nullptr;
         main_ = driver::WaitForWindow(L"TKVMainForm", app_.Id());

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "support/TestRegistry.h"
@@ -21,10 +22,22 @@ std::wstring TempFolder() {
     return path;
 }
 
-std::wstring HastrelPath() {
+std::wstring BuildFolder() {
     std::wstring folder = OwnPath();
     folder.resize(folder.find_last_of(L'\\') + 1);
-    return folder + L"..\\Hastrel.exe";
+    return folder + L"..\\";
+}
+
+std::wstring HastrelPath() {
+    return BuildFolder() + L"Hastrel.exe";
+}
+
+std::wstring ShortStepsPath() {
+    return BuildFolder() + L"HastrelShortSteps.exe";
+}
+
+std::wstring DoublesFolder() {
+    return BuildFolder() + L"test-doubles\\";
 }
 
 std::wstring CurrentFolder() {
@@ -33,18 +46,26 @@ std::wstring CurrentFolder() {
     return path;
 }
 
-std::optional<std::wstring> ReadText(const std::wstring& path) {
+std::optional<std::vector<std::uint8_t>> ReadBytes(const std::wstring& path) {
     UniqueKernelHandle file(
         CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     if (file.get() == INVALID_HANDLE_VALUE) {
         file.release();
         return std::nullopt;
     }
-    std::wstring text(GetFileSize(file.get(), nullptr) / sizeof(wchar_t), L'\0');
+    std::vector<std::uint8_t> bytes(GetFileSize(file.get(), nullptr));
     DWORD read = 0;
-    if (!ReadFile(file.get(), text.data(), static_cast<DWORD>(text.size() * sizeof(wchar_t)), &read, nullptr))
+    if (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &read, nullptr))
         return std::nullopt;
-    text.resize(read / sizeof(wchar_t));
+    bytes.resize(read);
+    return bytes;
+}
+
+std::optional<std::wstring> ReadText(const std::wstring& path) {
+    const auto bytes = ReadBytes(path);
+    if (!bytes) return std::nullopt;
+    std::wstring text(bytes->size() / sizeof(wchar_t), L'\0');
+    std::memcpy(text.data(), bytes->data(), text.size() * sizeof(wchar_t));
     return text;
 }
 
@@ -155,7 +176,9 @@ HWND ChildWithText(HWND parent, const std::wstring& className, const std::wstrin
     return nullptr;
 }
 
-HWND WaitForMessageBox(DWORD processId, DWORD milliseconds) { return WaitForWindow(L"#32770", processId, milliseconds); }
+HWND WaitForMessageBox(DWORD processId, DWORD milliseconds) {
+    return WaitForWindow(L"#32770", processId, milliseconds);
+}
 
 std::wstring MessageBoxText(HWND box) {
     std::wstring text;
@@ -168,8 +191,10 @@ std::wstring MessageBoxText(HWND box) {
 
 void PressMessageBoxButton(HWND box, int id) {
     HWND button = GetDlgItem(box, id);
-    if (button) PostMessageW(button, BM_CLICK, 0, 0);
-    else PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
+    if (button)
+        PostMessageW(button, BM_CLICK, 0, 0);
+    else
+        PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), 0);
 }
 
 void ChooseComboPosition(HWND combo, int position) {
@@ -182,10 +207,13 @@ void ChooseTrackBarPosition(HWND trackBar, int position) {
     SendMessageW(trackBar, TBM_SETPOS, TRUE, position);
     SendMessageW(GetParent(trackBar), WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, position),
                  reinterpret_cast<LPARAM>(trackBar));
-    SendMessageW(GetParent(trackBar), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0), reinterpret_cast<LPARAM>(trackBar));
+    SendMessageW(GetParent(trackBar), WM_HSCROLL, MAKEWPARAM(TB_ENDTRACK, 0),
+                 reinterpret_cast<LPARAM>(trackBar));
 }
 
-void Press(HWND button) { PostMessageW(button, BM_CLICK, 0, 0); }
+void Press(HWND button) {
+    PostMessageW(button, BM_CLICK, 0, 0);
+}
 
 void ClickAt(HWND window, POINT point) {
     const LPARAM at = MAKELPARAM(point.x, point.y);
@@ -206,8 +234,8 @@ void ClearProductKey() {
     for (const wchar_t* name :
          {L"InstalledDate", L"Updated", L"UpdatedDate", L"InternetType", L"ProcessorType", L"SpeedSetting",
           L"Restore", L"Language", L"MinAnimate", L"DisablePagingExecutive", L"LargeSystemCache",
-          L"Win32PrioritySeparation", L"AutoReboot", L"MaxConnectionsPerServer", L"MaxConnectionsPer1_0Server",
-          L"KeepAliveTime", L"KeepAliveInterval"})
+          L"Win32PrioritySeparation", L"AutoReboot", L"MaxConnectionsPerServer",
+          L"MaxConnectionsPer1_0Server", L"KeepAliveTime", L"KeepAliveInterval"})
         testreg::DeleteValue(HKEY_LOCAL_MACHINE, key, name);
 }
 

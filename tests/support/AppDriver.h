@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -16,9 +17,15 @@ namespace driver {
 // This test executable's own path, and the temporary folder.
 std::wstring OwnPath();
 std::wstring TempFolder();
+// The build folder with its trailing backslash, the program in it, the build
+// with short progress steps beside it, and the folder of the test doubles.
+std::wstring BuildFolder();
 std::wstring HastrelPath();
+std::wstring ShortStepsPath();
+std::wstring DoublesFolder();
 std::wstring CurrentFolder();
-// The whole of a UTF-16 text file; nothing when it cannot be read.
+// The whole of a file, and of a UTF-16 text file; nothing when it cannot be read.
+std::optional<std::vector<std::uint8_t>> ReadBytes(const std::wstring& path);
 std::optional<std::wstring> ReadText(const std::wstring& path);
 
 // Sets the current folder for one test and puts the old one back.
@@ -38,9 +45,10 @@ class CurrentFolderScope {
 };
 
 class Process {
-public:
+  public:
     Process() = default;
-    explicit Process(PROCESS_INFORMATION pi) : process_(pi.hProcess), thread_(pi.hThread), id_(pi.dwProcessId) {}
+    explicit Process(PROCESS_INFORMATION pi)
+        : process_(pi.hProcess), thread_(pi.hThread), id_(pi.dwProcessId) {}
     HANDLE Handle() const { return process_.get(); }
     DWORD Id() const { return id_; }
     explicit operator bool() const { return static_cast<bool>(process_); }
@@ -52,7 +60,7 @@ public:
     // False when the thread could not be held.
     bool WhileHeld(const std::function<void()>& post) const;
 
-private:
+  private:
     UniqueKernelHandle process_;
     UniqueKernelHandle thread_;
     DWORD id_ = 0;
