@@ -355,14 +355,13 @@ class FlagScope {
 };
 
 // For as long as an operation runs, the main window waits and the progress
-// window shows. However the operation ends, failure included, the main window
-// is enabled again and the progress window hidden, so the program never stays
-// frozen. Both only switch windows that exist from start-up on.
+// window shows; nothing else disables the main window itself. However the
+// operation ends, failure included, the main window is enabled again and the
+// progress window hidden, so the program never stays frozen. Both only switch
+// windows that exist from start-up on.
 class ProgressScope {
   public:
-    ProgressScope(TKVMainForm& form, bool& running) : form_(form), running_(running) {
-        form_.SetEnabled(false);
-    }
+    explicit ProgressScope(TKVMainForm& form) : form_(form) { form_.SetEnabled(false); }
     ~ProgressScope() {
         form_.SetEnabled(true);
         // Hidden, not closed: the progress window refuses to close while it shows.
@@ -373,7 +372,6 @@ class ProgressScope {
 
   private:
     TKVMainForm& form_;
-    const FlagScope running_;
 };
 
 // Walks the progress window through the steps; the main window is disabled
@@ -410,8 +408,9 @@ void ShowRestartPrompt(TKVMainForm& form, bool& closeRequested) {
 
 void TKVMainForm::FormCloseQuery(TComponent* /*Sender*/, bool& CanClose) {
     try {
-        if (!operationRunning_) return;
-        // The operation finishes its registry work first, then closes the window.
+        // Disabled, the window waits for an operation: it finishes its registry
+        // work first, then closes the window.
+        if (Enabled()) return;
         closeRequested_ = true;
         CanClose = false;
     } catch (...) {
@@ -430,7 +429,7 @@ void TKVMainForm::GoButtonClick(TComponent* /*Sender*/) {
         // short in between must not claim backups that were never taken.
         PlayClickSound();
         {
-            const ProgressScope progress(*this, operationRunning_);
+            const ProgressScope progress(*this);
             RunProgressSteps(L"MessageUpdate", OptimizeSteps, closeRequested_);
             ApplyTuning(appliedBefore, ConvertWindowsVersion(WindowsCombo->ItemIndex()),
                         CurrentChoices(*this));
@@ -454,7 +453,7 @@ void TKVMainForm::RestoreButtonClick(TComponent* /*Sender*/) {
         // run cut short leaves the backups and the way to restore them.
         PlayClickSound();
         {
-            const ProgressScope progress(*this, operationRunning_);
+            const ProgressScope progress(*this);
             RunProgressSteps(L"MessageRestore", RestoreSteps, closeRequested_);
             RestoreTuning(ConvertWindowsVersion(WindowsCombo->ItemIndex()), CurrentChoices(*this));
         }

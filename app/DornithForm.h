@@ -88,8 +88,6 @@ class TKVMainForm : public TForm {
     // A press of "Optimize now" or "Restore" is being handled, from its
     // confirmation to its restart prompt: a second press does nothing.
     bool pressHandled_ = false;
-    // The progress steps and the registry work run.
-    bool operationRunning_ = false;
     // The window was asked to close while the operation ran.
     bool closeRequested_ = false;
 };

@@ -33,7 +33,7 @@ HtmlHelpLibrary& LoadedHtmlHelp() {
     static HtmlHelpLibrary library;
     if (!library.module) {
         library.module = LoadHtmlHelpLibrary();
-        if (library.module) library.htmlHelpA = GetProcAddress(library.module, "HtmlHelpA");
+        library.htmlHelpA = EntryPoint<FARPROC>(library.module, "HtmlHelpA");
         library.htmlHelpW = EntryPoint<HtmlHelpFunction>(library.module, "HtmlHelpW");
     }
     return library;

@@ -8,7 +8,6 @@
 
 #include <string>
 
-#include "app/DornithForm.h"
 #include "support/AppDriver.h"
 
 namespace {
@@ -63,19 +62,12 @@ class LinksEndToEnd : public testing::Test {
 };
 
 TEST_F(LinksEndToEnd, AboutByItsImageClosedByEnterThenHelpAndUpdaterFromTheProgramsOwnFolder) {
-    // Where the About image lies, from the window's own layout.
-    RECT image;
-    {
-        TKVMainForm layout(nullptr);
-        image = layout.NavButton4->BoundsRect();
-    }
-
     app = driver::StartAs(home + L"HastrelLinks.exe", L"\"" + forged + L"HastrelLinks.exe\"", forged);
     ASSERT_TRUE(app);
     HWND main = driver::WaitForWindow(L"TKVMainForm", app.Id());
     ASSERT_TRUE(main);
 
-    driver::ClickAt(main, {(image.left + image.right) / 2, (image.top + image.bottom) / 2});
+    driver::ClickAboutImage(main);
     HWND about = driver::WaitForWindow(L"TKVAboutForm", app.Id());
     ASSERT_TRUE(about) << "the About image opens the About box";
     EXPECT_FALSE(IsWindowEnabled(main));

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "app/DornithForm.h"
 #include "support/AppDriver.h"
 #include "support/TestRegistry.h"
 
@@ -188,12 +187,6 @@ class BesidePlantedLibraries : public testing::Test {
 };
 
 TEST_F(BesidePlantedLibraries, TheProgramTakesItsSoundAndHelpLibrariesFromTheSystemFolder) {
-    RECT image;
-    {
-        TKVMainForm layout(nullptr);
-        image = layout.NavButton4->BoundsRect();
-    }
-
     // Started in its own folder, as from a folder window.
     app = driver::StartAs(program, L"\"" + program + L"\"", home);
     ASSERT_TRUE(app);
@@ -206,7 +199,7 @@ TEST_F(BesidePlantedLibraries, TheProgramTakesItsSoundAndHelpLibrariesFromTheSys
     EXPECT_TRUE(viewer) << "F1 opened no help viewer";
 
     // The About image clicks before it opens the About box.
-    driver::ClickAt(main, {(image.left + image.right) / 2, (image.top + image.bottom) / 2});
+    driver::ClickAboutImage(main);
     HWND about = driver::WaitForWindow(L"TKVAboutForm", app.Id());
     ASSERT_TRUE(about) << "the About image opened no About box";
 

@@ -22,6 +22,9 @@ const std::wstring SessionManager = L"System\\CurrentControlSet\\Control\\Sessio
 const std::wstring Desktop = L"Control Panel\\Desktop";
 const std::wstring Dfrg = L"Software\\Microsoft\\Dfrg\\BootOptimizeFunction";
 const std::wstring Messenger = L"System\\CurrentControlSet\\Services\\Messenger";
+const std::wstring PriorityControl = L"System\\CurrentControlSet\\Control\\PriorityControl";
+const std::wstring CrashControl = L"System\\CurrentControlSet\\Control\\CrashControl";
+const std::wstring P3Parameters = L"System\\CurrentControlSet\\Services\\P3\\Parameters";
 
 const wchar_t RestartText[] =
     L"The changes to the computer's gaming and internet performance settings have finished.\r\n\r\n"
@@ -285,28 +288,21 @@ TEST_F(TuningEndToEnd, ARestoreCutShortCanBeRunAgain) {
 // differs from its tuned value and from the default of its backup.
 struct OriginalValue {
     HKEY Root;
-    const wchar_t* Key;
+    const std::wstring& Key;
     const wchar_t* Name;
     const wchar_t* Text; // REG_SZ; nullptr: REG_DWORD Number
     uint32_t Number;
 };
 const OriginalValue Originals[] = {
-    {HKEY_CURRENT_USER, L"Control Panel\\Desktop\\WindowMetrics", L"MinAnimate", L"0", 0},
-    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
-     L"DisablePagingExecutive", nullptr, 1},
-    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\Session Manager\\Memory Management",
-     L"LargeSystemCache", nullptr, 1},
-    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\PriorityControl", L"Win32PrioritySeparation",
-     nullptr, 38},
-    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Control\\CrashControl", L"AutoReboot", nullptr, 0},
-    {HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-     L"MaxConnectionsPerServer", nullptr, 6},
-    {HKEY_CURRENT_USER, L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-     L"MaxConnectionsPer1_0Server", nullptr, 5},
-    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Services\\Tcpip\\Parameters", L"KeepAliveTime", nullptr,
-     12345},
-    {HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Services\\Tcpip\\Parameters", L"KeepAliveInterval",
-     nullptr, 777},
+    {HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate", L"0", 0},
+    {HKEY_LOCAL_MACHINE, MemoryManagement, L"DisablePagingExecutive", nullptr, 1},
+    {HKEY_LOCAL_MACHINE, MemoryManagement, L"LargeSystemCache", nullptr, 1},
+    {HKEY_LOCAL_MACHINE, PriorityControl, L"Win32PrioritySeparation", nullptr, 38},
+    {HKEY_LOCAL_MACHINE, CrashControl, L"AutoReboot", nullptr, 0},
+    {HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPerServer", nullptr, 6},
+    {HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPer1_0Server", nullptr, 5},
+    {HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime", nullptr, 12345},
+    {HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveInterval", nullptr, 777},
 };
 
 bool Holds(const std::optional<testreg::Value>& value, const OriginalValue& original) {
@@ -317,10 +313,12 @@ bool Holds(const std::optional<testreg::Value>& value, const OriginalValue& orig
 
 class TuningEndToEndWithOriginals : public TuningEndToEnd {
   protected:
+    // The values as they stood before the test are put back after it.
     void SetUp() override {
+        for (const OriginalValue& v : Originals)
+            saved_.push_back(testreg::Get(v.Root, v.Key, v.Name));
         TuningEndToEnd::SetUp();
         for (const OriginalValue& v : Originals) {
-            saved_.push_back(testreg::Get(v.Root, v.Key, v.Name));
             if (v.Text)
                 testreg::SetString(v.Root, v.Key, v.Name, v.Text);
             else
@@ -435,8 +433,7 @@ TEST_F(TuningEndToEndWithOriginals, ClosingDuringTheStepsFinishesTheRegistryWork
     EXPECT_EQ(Text(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate"), L"1");
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL"), 64u);
     // The last value the catalogue writes.
-    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, L"System\\CurrentControlSet\\Services\\P3\\Parameters", L"HackFlags"),
-              1u);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, P3Parameters, L"HackFlags"), 1u);
 }
 
 } // namespace

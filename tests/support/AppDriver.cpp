@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "app/DornithForm.h"
 #include "support/TestRegistry.h"
 
 namespace driver {
@@ -220,6 +221,12 @@ void ClickAt(HWND window, POINT point) {
     PostMessageW(window, WM_MOUSEMOVE, 0, at);
     PostMessageW(window, WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageW(window, WM_LBUTTONUP, 0, at);
+}
+
+void ClickAboutImage(HWND main) {
+    const TKVMainForm layout(nullptr);
+    const RECT image = layout.NavButton4->BoundsRect();
+    ClickAt(main, {(image.left + image.right) / 2, (image.top + image.bottom) / 2});
 }
 
 HWND FocusOf(HWND window) {

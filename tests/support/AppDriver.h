@@ -88,6 +88,8 @@ void ChooseTrackBarPosition(HWND trackBar, int position);
 void Press(HWND button);
 // A left click at a point of a window's client area, as for a picture without a window of its own.
 void ClickAt(HWND window, POINT point);
+// A click on the main window's About picture, where the window's own layout puts it.
+void ClickAboutImage(HWND main);
 // The window that has the keyboard focus in the thread of Window.
 HWND FocusOf(HWND window);
 // Ends the product key's test state: the product key's values are removed.
