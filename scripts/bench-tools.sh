@@ -7,8 +7,8 @@
 choose_archs
 use_arch "${ARCHS[0]}" "${BENCH_BUILD_DIR:-}"
 case $ARCH in
-    i686) CROSS_CXX=${CROSS_CXX:-i686-w64-mingw32-g++-posix} ;;
-    x86_64) CROSS_CXX=${CROSS_CXX:-x86_64-w64-mingw32-g++-posix} ;;
+    i686) CROSS_CXX=${CROSS_CXX:-i686-w64-mingw32-g++-win32} ;;
+    x86_64) CROSS_CXX=${CROSS_CXX:-x86_64-w64-mingw32-g++-win32} ;;
 esac
 TOOLS_DIR=$BUILD_DIR/bench
 

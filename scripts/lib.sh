@@ -15,7 +15,7 @@ as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-PACKAGES=(cmake ninja-build g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix libz-mingw-w64-dev googletest
+PACKAGES=(cmake ninja-build g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 libz-mingw-w64-dev googletest
           wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils fp-utils imagemagick)
 
 install_packages() {
@@ -98,6 +98,11 @@ use_arch() {
 
 build() {
     local tests=${1:-OFF}
+    # A folder configured with the posix-model compilers keeps them in its
+    # cache whatever the toolchain file says now: configure it anew.
+    if grep -qs -- '-posix$' "$BUILD_DIR/CMakeCache.txt"; then
+        rm -rf "$BUILD_DIR/CMakeCache.txt" "$BUILD_DIR/CMakeFiles"
+    fi
     cmake -S "$ROOT" -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-$ARCH.cmake" -DHASTREL_BUILD_TESTS="$tests" >/dev/null
     cmake --build "$BUILD_DIR"
