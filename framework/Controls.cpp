@@ -27,6 +27,33 @@ void RegisterOwnClass(const std::wstring& name, WNDPROC proc) {
     if (RegisterClassExW(&wc) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS) registered.insert(name);
 }
 
+// The subclass helpers of the common controls. Windows 2000's comctl32 5.81
+// exports them by ordinal only; version 6 gave them names but kept the
+// ordinals. So they are taken by ordinal, from the comctl32 that the
+// program's imports are bound to (the one whose controls it creates): the
+// module that holds its InitCommonControlsEx.
+struct SubclassHelpers {
+    decltype(&SetWindowSubclass) set = nullptr;
+    decltype(&RemoveWindowSubclass) remove = nullptr;
+    decltype(&DefSubclassProc) callNext = nullptr;
+};
+
+const SubclassHelpers& Subclassing() {
+    static const SubclassHelpers helpers = [] {
+        SubclassHelpers found;
+        MEMORY_BASIC_INFORMATION region{};
+        if (!VirtualQuery(reinterpret_cast<const void*>(&InitCommonControlsEx), &region, sizeof(region)))
+            return found;
+        const auto comctl32 = static_cast<HMODULE>(region.AllocationBase);
+        found.set = EntryPoint<decltype(found.set)>(comctl32, MAKEINTRESOURCEA(410));
+        found.remove = EntryPoint<decltype(found.remove)>(comctl32, MAKEINTRESOURCEA(412));
+        found.callNext = EntryPoint<decltype(found.callNext)>(comctl32, MAKEINTRESOURCEA(413));
+        if (!found.set || !found.remove || !found.callNext) found = {};
+        return found;
+    }();
+    return helpers;
+}
+
 } // namespace
 
 // ---- TControl ----
@@ -200,7 +227,9 @@ void TWinControl::CreateWnd() {
         if (h) {
             hwnd_ = h;
             SetPropW(h, ControlProperty, this);
-            subclassed_ = SetWindowSubclass(h, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
+            const SubclassHelpers& subclassing = Subclassing();
+            subclassed_ =
+                subclassing.set && subclassing.set(h, SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this)) != FALSE;
         }
     }
     if (!hwnd_) return;
@@ -230,7 +259,7 @@ LRESULT CALLBACK TWinControl::OwnWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPAR
 
 LRESULT CALLBACK TWinControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR ref) {
     auto* self = reinterpret_cast<TWinControl*>(ref);
-    if (!self || self->hwnd_ != hwnd) return DefSubclassProc(hwnd, msg, wp, lp);
+    if (!self || self->hwnd_ != hwnd) return Subclassing().callNext(hwnd, msg, wp, lp);
     return self->Dispatch(msg, wp, lp);
 }
 
@@ -249,7 +278,7 @@ LRESULT TWinControl::Dispatch(UINT msg, WPARAM wp, LPARAM lp) {
 
 void TWinControl::Unbind() {
     RemovePropW(hwnd_, ControlProperty);
-    if (subclassed_) RemoveWindowSubclass(hwnd_, SubclassProc, 1);
+    if (subclassed_) Subclassing().remove(hwnd_, SubclassProc, 1);
     subclassed_ = false;
     hwnd_ = nullptr;
     hover_ = nullptr;
@@ -257,7 +286,7 @@ void TWinControl::Unbind() {
 }
 
 LRESULT TWinControl::DefaultHandler(UINT msg, WPARAM wp, LPARAM lp) {
-    return subclassed_ ? DefSubclassProc(hwnd_, msg, wp, lp) : DefWindowProcW(hwnd_, msg, wp, lp);
+    return subclassed_ ? Subclassing().callNext(hwnd_, msg, wp, lp) : DefWindowProcW(hwnd_, msg, wp, lp);
 }
 
 LRESULT TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp) {

@@ -73,6 +73,13 @@ using UniqueMemoryDc = UniqueHandle<HDC, MemoryDcTraits>;
 using UniqueIcon = UniqueHandle<HICON, IconTraits>;
 using UniqueWindow = UniqueHandle<HWND, WindowTraits>;
 
+// An entry point of Module, by name or by ordinal (MAKEINTRESOURCEA), as the
+// function type the caller calls it by; null when Module is null or lacks it.
+template <class Function> Function EntryPoint(HMODULE Module, const char* Name) {
+    if (!Module) return nullptr;
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(Module, Name)));
+}
+
 // A device context from GetDC or GetWindowDC, released at the end of the scope.
 class WindowDc {
 public:

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "framework/Handles.h"
+
 // Loads FileName, a plain file name, by its full path in the system folder;
 // the library's own dependencies are looked for there first as well. Null
 // when it cannot be loaded, or when FileName holds a path of its own.
@@ -16,10 +18,3 @@ HMODULE LoadSystemLibrary(const std::wstring& FileName);
 // Windows offers that, and takes the current folder out of the search.
 // Called first thing at start-up.
 void RestrictLibrarySearch();
-
-// An entry point of Module as the function type the caller calls it by; null
-// when Module is null or lacks it.
-template <class Function> Function EntryPoint(HMODULE Module, const char* Name) {
-    if (!Module) return nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(Module, Name)));
-}
