@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 #include <span>
+#include <vector>
 
 PngPicture LoadPngResource(HMODULE module, const std::wstring& name) {
     const HRSRC info = FindResourceW(module, name.c_str(), MAKEINTRESOURCEW(10)); // RT_RCDATA
@@ -49,6 +50,19 @@ UniqueGdiObject CreatePictureBitmap(const PngPicture& picture, TAlphaForm form) 
     }
     GdiFlush();
     return bitmap;
+}
+
+UniqueGdiObject CreatePictureMask(const PngPicture& picture) {
+    if (picture.Empty()) return {};
+    // CreateBitmap takes rows padded to a whole number of 16-bit words, most
+    // significant bit first.
+    const size_t stride = (static_cast<size_t>(picture.Width) + 15) / 16 * 2;
+    std::vector<std::uint8_t> bits(stride * static_cast<size_t>(picture.Height), 0);
+    for (int y = 0; y < picture.Height; ++y)
+        for (int x = 0; x < picture.Width; ++x)
+            if (picture.Pixels[static_cast<size_t>(y) * static_cast<size_t>(picture.Width) + x] >> 24 == 0)
+                bits[y * stride + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+    return UniqueGdiObject(CreateBitmap(picture.Width, picture.Height, 1, 1, bits.data()));
 }
 
 void DrawPictureBitmap(HDC dc, HBITMAP bitmap, int width, int height, const RECT& dest) {

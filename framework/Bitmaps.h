@@ -19,5 +19,10 @@ enum class TAlphaForm { Premultiplied, Straight };
 // colour; image lists premultiply themselves and want straight colour.
 UniqueGdiObject CreatePictureBitmap(const PngPicture& picture, TAlphaForm form);
 
+// A monochrome mask of the picture, white where a pixel is fully transparent:
+// what draws an image list's pictures without their corners where the common
+// controls ignore the alpha channel (before version 6).
+UniqueGdiObject CreatePictureMask(const PngPicture& picture);
+
 // Blends a premultiplied picture bitmap into Dest, stretched to fill it.
 void DrawPictureBitmap(HDC dc, HBITMAP bitmap, int width, int height, const RECT& dest);

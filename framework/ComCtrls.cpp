@@ -11,11 +11,14 @@ TImageList::TImageList(TComponent* owner) : TComponent(owner) {}
 int TImageList::AddPngResource(HMODULE module, const std::wstring& name) {
     const PngPicture picture = LoadPngResource(module, name);
     if (picture.Empty() || picture.Width != Width || picture.Height != Height) return -1;
-    if (!list_) list_.reset(ImageList_Create(Width, Height, ILC_COLOR32, 4, 4));
+    // The mask stands in for the alpha channel where the common controls
+    // draw without it (Windows 2000); version 6 blends as before.
+    if (!list_) list_.reset(ImageList_Create(Width, Height, ILC_COLOR32 | ILC_MASK, 4, 4));
     if (!list_) return -1;
     UniqueGdiObject bitmap = CreatePictureBitmap(picture, TAlphaForm::Straight);
-    if (!bitmap) return -1;
-    return ImageList_Add(list_.get(), static_cast<HBITMAP>(bitmap.get()), nullptr);
+    UniqueGdiObject mask = CreatePictureMask(picture);
+    if (!bitmap || !mask) return -1;
+    return ImageList_Add(list_.get(), static_cast<HBITMAP>(bitmap.get()), static_cast<HBITMAP>(mask.get()));
 }
 
 int TImageList::Count() const {

@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/Bitmaps.h"
 #include "framework/ComCtrls.h"
 #include "framework/ExtCtrls.h"
 #include "framework/Forms.h"
@@ -52,17 +53,23 @@ TImage& AddImage(TForm& form, TWinControl& parent, RECT bounds, std::uint32_t pi
     return image;
 }
 
+// The format of a top-down 32-bit bitmap of the size.
+BITMAPINFO TopDownFormat(int width, int height) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(info.bmiHeader);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return info;
+}
+
 // What a window's client area looks like, painted into a bitmap of our own.
 class Canvas {
   public:
     Canvas(int width, int height) : width_(width) {
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(info.bmiHeader);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
+        BITMAPINFO info = TopDownFormat(width, height);
         void* bits = nullptr;
         bitmap_.reset(CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
         bits_ = static_cast<std::uint32_t*>(bits);
@@ -413,6 +420,54 @@ TEST(ComboBoxEx, ShowsTheImagesOfItsImageList) {
     form->Handle();
     EXPECT_EQ(reinterpret_cast<HIMAGELIST>(SendMessageW(combo.Handle(), CBEM_GETIMAGELIST, 0, 0)),
               images.Handle());
+}
+
+// The colours of a bitmap, one 0x00RRGGBB value a pixel, top row first.
+std::vector<std::uint32_t> PixelsOf(HBITMAP bitmap, int width, int height) {
+    BITMAPINFO format = TopDownFormat(width, height);
+    std::vector<std::uint32_t> pixels(static_cast<size_t>(width) * height);
+    UniqueMemoryDc dc(CreateCompatibleDC(nullptr));
+    if (GetDIBits(dc.get(), bitmap, 0, height, pixels.data(), &format, DIB_RGB_COLORS) != height) return {};
+    for (std::uint32_t& pixel : pixels) pixel &= 0xFFFFFF;
+    return pixels;
+}
+
+// Where the common controls draw without the alpha channel (Windows 2000),
+// only the mask keeps the transparent corners of a list picture out.
+TEST(ImageList, MasksTheTransparentPixelsOfItsPictures) {
+    const PngPicture picture = LoadPngResource(GetModuleHandleW(nullptr), L"OSDESKTOP_PNG");
+    ASSERT_EQ(picture.Width, 16);
+    UniqueGdiObject mask = CreatePictureMask(picture);
+    const auto bits = PixelsOf(static_cast<HBITMAP>(mask.get()), 16, 16);
+    ASSERT_EQ(bits.size(), picture.Pixels.size());
+    size_t transparent = 0;
+    for (size_t i = 0; i < bits.size(); ++i) {
+        const bool clear = picture.Pixels[i] >> 24 == 0;
+        transparent += clear;
+        EXPECT_EQ(bits[i], clear ? 0xFFFFFFu : 0u) << "pixel " << i % 16 << ", " << i / 16;
+    }
+    EXPECT_GT(transparent, 0u);
+    EXPECT_LT(transparent, bits.size());
+
+    // The list keeps a mask of its own, white where the picture is clear and
+    // black where it is opaque.
+    auto form = NewForm(100, 100);
+    TImageList& images = form->Create<TImageList>(L"Images");
+    ASSERT_EQ(images.AddPngResource(GetModuleHandleW(nullptr), L"OSDESKTOP_PNG"), 0);
+    IMAGEINFO info{};
+    ASSERT_TRUE(ImageList_GetImageInfo(images.Handle(), 0, &info));
+    BITMAP strip{};
+    ASSERT_TRUE(info.hbmMask && GetObjectW(info.hbmMask, sizeof(strip), &strip)) << "the list has no mask";
+    const auto listed = PixelsOf(info.hbmMask, strip.bmWidth, strip.bmHeight);
+    ASSERT_FALSE(listed.empty());
+    for (size_t i = 0; i < picture.Pixels.size(); ++i) {
+        const std::uint32_t alpha = picture.Pixels[i] >> 24;
+        const size_t x = info.rcImage.left + i % 16, y = info.rcImage.top + i / 16;
+        if (alpha == 0 || alpha == 255) {
+            EXPECT_EQ(listed[y * strip.bmWidth + x], alpha == 0 ? 0xFFFFFFu : 0u)
+                << "pixel " << i % 16 << ", " << i / 16;
+        }
+    }
 }
 
 TEST(TrackBar, PositionStaysInRangeAndFollowsTheUser) {
