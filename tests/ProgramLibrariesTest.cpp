@@ -43,7 +43,7 @@ struct ImportedLibrary {
 
 struct Imports {
     bool wide = false; // PE32+, the 64-bit build
-    WORD osMajor = 0, osMinor = 0, subsystemMajor = 0, subsystemMinor = 0;
+    int osVersion = 0, subsystemVersion = 0; // major * 100 + minor
     std::vector<ImportedLibrary> libraries;
     bool delayImports = false;
 };
@@ -72,17 +72,16 @@ std::optional<Imports> ReadImports(const std::vector<std::uint8_t>& file) {
     imports.wide = *magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC;
     const bool wide = imports.wide;
     if (!wide && *magic != IMAGE_NT_OPTIONAL_HDR32_MAGIC) return std::nullopt;
-    auto field = [&](std::size_t offset32, std::size_t offset64) {
-        return At<WORD>(file, optional + (wide ? offset64 : offset32)).value_or(0xFFFF);
+    // The releases the image asks for, as major * 100 + minor.
+    auto readVersions = [&imports](const auto& header) {
+        if (!header) return false;
+        imports.osVersion = header->MajorOperatingSystemVersion * 100 + header->MinorOperatingSystemVersion;
+        imports.subsystemVersion = header->MajorSubsystemVersion * 100 + header->MinorSubsystemVersion;
+        return true;
     };
-    imports.osMajor = field(offsetof(IMAGE_OPTIONAL_HEADER32, MajorOperatingSystemVersion),
-                            offsetof(IMAGE_OPTIONAL_HEADER64, MajorOperatingSystemVersion));
-    imports.osMinor = field(offsetof(IMAGE_OPTIONAL_HEADER32, MinorOperatingSystemVersion),
-                            offsetof(IMAGE_OPTIONAL_HEADER64, MinorOperatingSystemVersion));
-    imports.subsystemMajor = field(offsetof(IMAGE_OPTIONAL_HEADER32, MajorSubsystemVersion),
-                                   offsetof(IMAGE_OPTIONAL_HEADER64, MajorSubsystemVersion));
-    imports.subsystemMinor = field(offsetof(IMAGE_OPTIONAL_HEADER32, MinorSubsystemVersion),
-                                   offsetof(IMAGE_OPTIONAL_HEADER64, MinorSubsystemVersion));
+    if (!(wide ? readVersions(At<IMAGE_OPTIONAL_HEADER64>(file, optional))
+               : readVersions(At<IMAGE_OPTIONAL_HEADER32>(file, optional))))
+        return std::nullopt;
     // The data directories close either form of the optional header.
     const std::size_t first = optional + (wide ? offsetof(IMAGE_OPTIONAL_HEADER64, DataDirectory)
                                                : offsetof(IMAGE_OPTIONAL_HEADER32, DataDirectory));
@@ -408,8 +407,8 @@ TEST(ProgramImports, ImportOnlyWhatWindows2000Exports) {
     // The loader refuses an image that asks for a later release than its own:
     // Windows 2000 is 5.0, the first x64 releases 5.2.
     const int oldest = imports->wide ? 502 : 500;
-    EXPECT_LE(imports->osMajor * 100 + imports->osMinor, oldest);
-    EXPECT_LE(imports->subsystemMajor * 100 + imports->subsystemMinor, oldest);
+    EXPECT_LE(imports->osVersion, oldest);
+    EXPECT_LE(imports->subsystemVersion, oldest);
 }
 
 // ---- A run beside planted libraries ----
