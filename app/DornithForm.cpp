@@ -389,19 +389,33 @@ void RunProgressSteps(const wchar_t* headingKey, std::span<const ProgressStepRow
         }
 }
 
-// The prompt that ends both operations; Yes restarts Windows at once. A
+// The prompt that ends both operations; Yes restarts Windows at once. Its
+// first paragraph says how the run went: finished, or, where any write or
+// delete failed, the operation's own word that not everything was done. A
 // window that was asked to close meanwhile closes instead, without the prompt.
-void ShowRestartPrompt(TKVMainForm& form, bool& closeRequested) {
+void ShowRestartPrompt(TKVMainForm& form, bool& closeRequested, bool complete, const wchar_t* incompleteKey) {
     if (std::exchange(closeRequested, false)) {
         form.Close();
         return;
     }
-    const std::wstring text = GetCaption(MainFormName, L"MessageBoxChangeRestart1") + BlankLine +
-                              GetCaption(MainFormName, L"MessageBoxChangeRestart2") + BlankLine +
-                              GetCaption(MainFormName, L"MessageBoxChangeRestart3");
+    const std::wstring text =
+        GetCaption(MainFormName, complete ? L"MessageBoxChangeRestart1" : incompleteKey) + BlankLine +
+        GetCaption(MainFormName, L"MessageBoxChangeRestart2") + BlankLine +
+        GetCaption(MainFormName, L"MessageBoxChangeRestart3");
     if (MessageBoxCall(form.Handle(), text.c_str(), form.Caption().c_str(),
                        MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES)
         RestartWindows();
+}
+
+// Both operations start here: where the product key cannot be written (no
+// administrator rights, on a release that starts the program without asking
+// for them), the user is told so and nothing at all is changed.
+bool MayChangeSettings(TKVMainForm& form) {
+    if (CanChangeSettings()) return true;
+    const std::wstring text = GetCaption(MainFormName, L"MessageBoxNoRights1") + BlankLine +
+                              GetCaption(MainFormName, L"MessageBoxNoRights2");
+    MessageBoxCall(form.Handle(), text.c_str(), form.Caption().c_str(), MB_OK | MB_ICONWARNING);
+    return false;
 }
 
 } // namespace
@@ -423,19 +437,23 @@ void TKVMainForm::GoButtonClick(TComponent* /*Sender*/) {
         if (pressHandled_) return;
         const FlagScope press(pressHandled_);
         closeRequested_ = false;
+        if (!MayChangeSettings(*this)) return;
         const bool appliedBefore = ReadAppliedFlag();
-        StoreAnswers(ModemCombo->ItemIndex(), ProcessorCombo->ItemIndex(), SpeedTrackBar->Position());
+        bool complete =
+            StoreAnswers(ModemCombo->ItemIndex(), ProcessorCombo->ItemIndex(), SpeedTrackBar->Position());
         // The applied flag follows only once the nine backups stand: a run cut
         // short in between must not claim backups that were never taken.
         PlayClickSound();
         {
             const ProgressScope progress(*this);
             RunProgressSteps(L"MessageUpdate", OptimizeSteps, closeRequested_);
-            ApplyTuning(appliedBefore, ConvertWindowsVersion(WindowsCombo->ItemIndex()),
-                        CurrentChoices(*this));
+            complete = ApplyTuning(appliedBefore, ConvertWindowsVersion(WindowsCombo->ItemIndex()),
+                                   CurrentChoices(*this))
+                           .Complete &&
+                       complete;
         }
-        RestoreButton->SetEnabled(true);
-        ShowRestartPrompt(*this, closeRequested_);
+        RestoreButton->SetEnabled(ReadAppliedFlag());
+        ShowRestartPrompt(*this, closeRequested_, complete, L"MessageBoxChangeIncomplete");
     } catch (...) {
     }
 }
@@ -445,20 +463,24 @@ void TKVMainForm::RestoreButtonClick(TComponent* /*Sender*/) {
         if (pressHandled_) return;
         const FlagScope press(pressHandled_);
         closeRequested_ = false;
+        if (!MayChangeSettings(*this)) return;
         const std::wstring text = GetCaption(MainFormName, L"MessageBoxReset1") + BlankLine +
                                   GetCaption(MainFormName, L"MessageBoxReset2");
         if (MessageBoxCall(Handle(), text.c_str(), Caption().c_str(), MB_OKCANCEL | MB_ICONWARNING) != IDOK)
             return;
         // The applied flag goes only after every value is back in place, so a
-        // run cut short leaves the backups and the way to restore them.
+        // run cut short or a value that could not be put back leaves the
+        // backups and the way to restore them.
         PlayClickSound();
+        bool complete = false;
         {
             const ProgressScope progress(*this);
             RunProgressSteps(L"MessageRestore", RestoreSteps, closeRequested_);
-            RestoreTuning(ConvertWindowsVersion(WindowsCombo->ItemIndex()), CurrentChoices(*this));
+            complete = RestoreTuning(ConvertWindowsVersion(WindowsCombo->ItemIndex()), CurrentChoices(*this))
+                           .Complete;
         }
-        RestoreButton->SetEnabled(false);
-        ShowRestartPrompt(*this, closeRequested_);
+        RestoreButton->SetEnabled(ReadAppliedFlag());
+        ShowRestartPrompt(*this, closeRequested_, complete, L"MessageBoxResetIncomplete");
     } catch (...) {
     }
 }

@@ -6,6 +6,7 @@
 #include <iterator>
 #include <optional>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 using namespace Tuning;
@@ -125,49 +126,46 @@ class ConditionTest {
     enum { Unknown, No, Yes } broadband_ = Unknown;
 };
 
-void CopyToProductKey(const BackupRow& row) {
+bool CopyToProductKey(const BackupRow& row) {
     const KeyRow& key = KeyOf(row.Place);
     if (row.Default.Type == ValueType::String)
-        WriteRegString(ProductKeyRoot, ProductKeyPath, row.Name,
-                       ReadRegString(RootKey(key.Hive), key.Path, row.Name, row.Default.Text, false), false);
-    else
-        WriteRegInteger(ProductKeyRoot, ProductKeyPath, row.Name,
-                        ReadRegInteger(RootKey(key.Hive), key.Path, row.Name, row.Default.Number, false),
-                        false);
+        return WriteRegString(ProductKeyRoot, ProductKeyPath, row.Name,
+                              ReadRegString(RootKey(key.Hive), key.Path, row.Name, row.Default.Text, false),
+                              false);
+    return WriteRegInteger(ProductKeyRoot, ProductKeyPath, row.Name,
+                           ReadRegInteger(RootKey(key.Hive), key.Path, row.Name, row.Default.Number, false),
+                           false);
 }
 
-void WriteBack(const BackupRow& row) {
+bool WriteBack(const BackupRow& row) {
     const KeyRow& key = KeyOf(row.Place);
     if (row.Default.Type == ValueType::String)
-        WriteRegString(RootKey(key.Hive), key.Path, row.Name,
-                       ReadRegString(ProductKeyRoot, ProductKeyPath, row.Name, row.Default.Text, false),
-                       false);
-    else
-        WriteRegInteger(RootKey(key.Hive), key.Path, row.Name,
-                        ReadRegInteger(ProductKeyRoot, ProductKeyPath, row.Name, row.Default.Number, false),
-                        false);
+        return WriteRegString(
+            RootKey(key.Hive), key.Path, row.Name,
+            ReadRegString(ProductKeyRoot, ProductKeyPath, row.Name, row.Default.Text, false), false);
+    return WriteRegInteger(
+        RootKey(key.Hive), key.Path, row.Name,
+        ReadRegInteger(ProductKeyRoot, ProductKeyPath, row.Name, row.Default.Number, false), false);
 }
 
-void WriteTuned(const TunedValueRow& row, int32_t number) {
+bool WriteTuned(const TunedValueRow& row, int32_t number) {
     const KeyRow& key = KeyOf(row.Place);
     switch (row.Data.Type) {
     case ValueType::String:
-        WriteRegString(RootKey(key.Hive), key.Path, row.Name, row.Data.Text, false);
-        break;
+        return WriteRegString(RootKey(key.Hive), key.Path, row.Name, row.Data.Text, false);
     case ValueType::Integer:
-        WriteRegInteger(RootKey(key.Hive), key.Path, row.Name, number, false);
-        break;
+        return WriteRegInteger(RootKey(key.Hive), key.Path, row.Name, number, false);
     case ValueType::Binary: {
         const std::vector<uint8_t> zeros(static_cast<size_t>(row.Data.Number), 0);
-        WriteRegBinary(RootKey(key.Hive), key.Path, row.Name, zeros.data(), zeros.size(), false);
-        break;
+        return WriteRegBinary(RootKey(key.Hive), key.Path, row.Name, zeros.data(), zeros.size(), false);
     }
     }
+    return false;
 }
 
-void DeleteTuned(const TunedValueRow& row) {
+bool DeleteTuned(const TunedValueRow& row) {
     const KeyRow& key = KeyOf(row.Place);
-    DeleteRegValue(RootKey(key.Hive), key.Path, row.Name, false);
+    return DeleteRegValue(RootKey(key.Hive), key.Path, row.Name, false);
 }
 
 } // namespace
@@ -189,38 +187,50 @@ bool IsBroadband(const std::function<int()>& connectionPosition) {
 
 } // namespace Tuning
 
-void StoreAnswers(int connectionPosition, int processorPosition, int speedPosition) {
-    WriteRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::InternetType, connectionPosition, false);
-    WriteRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::ProcessorType, processorPosition, false);
-    WriteRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::SpeedSetting, speedPosition, false);
+bool CanChangeSettings() {
+    return CanWriteRegKey(ProductKeyRoot, ProductKeyPath, false);
+}
+
+bool StoreAnswers(int connectionPosition, int processorPosition, int speedPosition) {
+    const std::pair<const wchar_t*, int> answers[] = {{ProductValue::InternetType, connectionPosition},
+                                                      {ProductValue::ProcessorType, processorPosition},
+                                                      {ProductValue::SpeedSetting, speedPosition}};
+    bool stored = true;
+    for (const auto& [name, position] : answers)
+        stored = WriteRegInteger(ProductKeyRoot, ProductKeyPath, name, position, false) && stored;
+    return stored;
 }
 
 bool ReadAppliedFlag() {
     return ReadRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, false, false);
 }
 
-int ApplyTuning(bool appliedBefore, WindowsRelease release, const TuningChoices& choices) {
+TuningRun ApplyTuning(bool appliedBefore, WindowsRelease release, const TuningChoices& choices) {
+    TuningRun run;
     // Backups taken while the tuning already stands would hold tuned values.
     if (!appliedBefore)
         for (const BackupRow& row : BackupTable)
-            CopyToProductKey(row);
-    // Only now: the flag must never stand without its backups.
-    WriteRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, true, false);
+            run.Complete = CopyToProductKey(row) && run.Complete;
+    // The backups are the only copy of the originals: without all of them,
+    // and the flag that claims them, no original is overwritten.
+    if (!run.Complete || !WriteRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, true, false))
+        return {0, false};
 
     ConditionTest test(release, choices.ConnectionPosition);
     std::optional<int32_t> connectionsPerServer;
-    int written = 0;
     for (const TunedValueRow& row : TunedValueTable) {
         if (!test.Holds(row.When)) continue;
         if (row.Data.BySpeedRule && !connectionsPerServer)
             connectionsPerServer = ConnectionsPerServer(Ask(choices.SpeedPosition));
-        WriteTuned(row, row.Data.BySpeedRule ? *connectionsPerServer : row.Data.Number);
-        ++written;
+        if (WriteTuned(row, row.Data.BySpeedRule ? *connectionsPerServer : row.Data.Number))
+            ++run.Values;
+        else
+            run.Complete = false;
     }
-    return written;
+    return run;
 }
 
-int RestoreTuning(WindowsRelease release, const TuningChoices& choices) {
+TuningRun RestoreTuning(WindowsRelease release, const TuningChoices& choices) {
     ConditionTest test(release, choices.ConnectionPosition);
     auto runRows = [&](RestoreAction action, auto&& perRow) {
         for (const RestoreRow& r : RestoreTable)
@@ -229,14 +239,23 @@ int RestoreTuning(WindowsRelease release, const TuningChoices& choices) {
                     perRow(row - 1);
     };
 
-    runRows(RestoreAction::WriteBack, [](int b) { WriteBack(BackupTable[b]); });
-    int deleted = 0;
-    runRows(RestoreAction::Delete, [&deleted](int w) {
-        DeleteTuned(TunedValueTable[w]);
-        ++deleted;
+    TuningRun run;
+    runRows(RestoreAction::WriteBack,
+            [&run](int b) { run.Complete = WriteBack(BackupTable[b]) && run.Complete; });
+    runRows(RestoreAction::Delete, [&run](int w) {
+        if (DeleteTuned(TunedValueTable[w]))
+            ++run.Values;
+        else
+            run.Complete = false;
     });
-    DeleteRegValue(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, false);
-    runRows(RestoreAction::DeleteBackups,
-            [](int b) { DeleteRegValue(ProductKeyRoot, ProductKeyPath, BackupTable[b].Name, false); });
-    return deleted;
+    // An original that is not back in place keeps its backup, and the flag
+    // keeps Restore on offer; the flag goes first, so that it never claims
+    // backups that are gone.
+    if (!run.Complete || !DeleteRegValue(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, false))
+        return {run.Values, false};
+    runRows(RestoreAction::DeleteBackups, [&run](int b) {
+        run.Complete =
+            DeleteRegValue(ProductKeyRoot, ProductKeyPath, BackupTable[b].Name, false) && run.Complete;
+    });
+    return run;
 }

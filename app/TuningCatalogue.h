@@ -294,8 +294,19 @@ struct TuningChoices {
     std::function<int()> SpeedPosition;      // SpeedTrackBar.Position
 };
 
-// The answers of the main window, stored as list positions in the product key.
-void StoreAnswers(int connectionPosition, int processorPosition, int speedPosition);
+// What one run of Optimize now or Restore did to the tuned values.
+struct TuningRun {
+    int Values = 0;       // written (Optimize now) or gone (Restore)
+    bool Complete = true; // every write and delete of the run succeeded
+};
+
+// Whether the product key can be written, which is where every run starts:
+// without administrator rights it cannot, and then nothing may be changed.
+bool CanChangeSettings();
+
+// The answers of the main window, stored as list positions in the product
+// key; false when any of them could not be stored.
+bool StoreAnswers(int connectionPosition, int processorPosition, int speedPosition);
 
 // Whether the tuning stands applied, with its backups in the product key.
 bool ReadAppliedFlag();
@@ -303,16 +314,17 @@ bool ReadAppliedFlag();
 // Optimize now, after the progress steps; the caller reads the applied flag
 // before anything else and passes it in. Unless the tuning was already
 // applied, copies the nine Windows values it replaces into the product key;
-// only then sets the applied flag, so the flag never stands without its
-// backups; then writes the tuned values that the release and the
-// choices select. Returns how many tuned values it wrote (21 to 33).
-int ApplyTuning(bool appliedBefore, WindowsRelease release, const TuningChoices& choices);
+// only once every one of them stands does it set the applied flag, and only
+// once the flag stands does it write the tuned values that the release and
+// the choices select (21 to 33 of them), so that no original is ever
+// overwritten without its backup.
+TuningRun ApplyTuning(bool appliedBefore, WindowsRelease release, const TuningChoices& choices);
 
 // Restore, after the progress steps; the caller leaves the applied flag alone.
-// Writes the nine backups (or their defaults) back to their Windows places,
-// deletes the tuned values that have no backup as the release and the
-// choices shown now select them, then clears the applied flag and only then
-// the backups, so that an interruption leaves either the applied state with
-// its backups or the originals in place. Values go, keys stay. Returns how
-// many tuned values it deleted (11 to 24).
-int RestoreTuning(WindowsRelease release, const TuningChoices& choices);
+// Writes the nine backups (or their defaults) back to their Windows places and
+// deletes the tuned values that have no backup as the release and the choices
+// shown now select them (11 to 24 of them). Only when all of that succeeded
+// does it clear the applied flag, and only then the backups: otherwise the
+// tuning stays applied with every backup, and Restore can run again. Values
+// go, keys stay.
+TuningRun RestoreTuning(WindowsRelease release, const TuningChoices& choices);

@@ -22,9 +22,12 @@ std::wstring RelativePath(const std::wstring& key) {
     return (!key.empty() && key.front() == L'\\') ? key.substr(1) : key;
 }
 
-UniqueRegKey OpenForReading(HKEY root, const std::wstring& key, REGSAM access) {
+// Opens an existing key; never creates one. The registry's answer in *Result.
+UniqueRegKey OpenExisting(HKEY root, const std::wstring& key, REGSAM access, LONG* result = nullptr) {
     UniqueRegKey k;
-    if (RegOpenKeyExW(root, RelativePath(key).c_str(), 0, access, k.receive()) != ERROR_SUCCESS) k.reset();
+    const LONG rc = RegOpenKeyExW(root, RelativePath(key).c_str(), 0, access, k.receive());
+    if (rc != ERROR_SUCCESS) k.reset();
+    if (result) *result = rc;
     return k;
 }
 
@@ -41,18 +44,25 @@ UniqueRegKey OpenForWriting(HKEY root, const std::wstring& key, bool use64BitVie
     return k;
 }
 
-void SetValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
+bool SetValue(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const void* data,
               DWORD size, bool use64BitView) {
     UniqueRegKey k = OpenForWriting(root, key, use64BitView);
-    if (!k) return;
-    RegSetValueExW(k.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    return k && RegSetValueExW(k.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size) ==
+                    ERROR_SUCCESS;
+}
+
+// The key can be read and holds no value of that name.
+bool KnownAbsent(HKEY root, const std::wstring& key, const std::wstring& name, bool use64BitView) {
+    UniqueRegKey k = OpenExisting(root, key, Mask(ReadAccess, use64BitView));
+    return k && RegQueryValueExW(k.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
+                    ERROR_FILE_NOT_FOUND;
 }
 
 // A REG_DWORD of at most four bytes; anything else (missing key or value,
 // another type, longer data) is no value at all.
 std::optional<int32_t> QueryDword(HKEY root, const std::wstring& key, const std::wstring& name,
                                   bool use64BitView) {
-    UniqueRegKey k = OpenForReading(root, key, Mask(ReadAccess, use64BitView));
+    UniqueRegKey k = OpenExisting(root, key, Mask(ReadAccess, use64BitView));
     if (!k) return std::nullopt;
     DWORD type = 0, size = sizeof(DWORD), value = 0;
     if (RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
@@ -77,7 +87,7 @@ REGSAM RegistryViewAccess(REGSAM Access, bool Use64BitView) {
 std::wstring ReadRegString(HKEY Root, const std::wstring& Key, const std::wstring& Name,
                            const std::wstring& Default, bool Use64BitView) {
     try {
-        UniqueRegKey k = OpenForReading(Root, Key, Mask(ReadAccess, Use64BitView));
+        UniqueRegKey k = OpenExisting(Root, Key, Mask(ReadAccess, Use64BitView));
         if (!k) return Default;
         DWORD type = 0, size = 0;
         if (RegQueryValueExW(k.get(), Name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
@@ -125,43 +135,60 @@ bool ReadRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, b
     }
 }
 
-void WriteRegString(HKEY Root, const std::wstring& Key, const std::wstring& Name, const std::wstring& Value,
+bool WriteRegString(HKEY Root, const std::wstring& Key, const std::wstring& Name, const std::wstring& Value,
                     bool Use64BitView) {
     try {
-        SetValue(Root, Key, Name, REG_SZ, Value.c_str(),
-                 static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t)), Use64BitView);
+        return SetValue(Root, Key, Name, REG_SZ, Value.c_str(),
+                        static_cast<DWORD>((Value.size() + 1) * sizeof(wchar_t)), Use64BitView);
     } catch (...) {
+        return false;
     }
 }
 
-void WriteRegInteger(HKEY Root, const std::wstring& Key, const std::wstring& Name, int32_t Value,
+bool WriteRegInteger(HKEY Root, const std::wstring& Key, const std::wstring& Name, int32_t Value,
                      bool Use64BitView) {
     try {
         const DWORD data = static_cast<DWORD>(Value);
-        SetValue(Root, Key, Name, REG_DWORD, &data, sizeof(data), Use64BitView);
+        return SetValue(Root, Key, Name, REG_DWORD, &data, sizeof(data), Use64BitView);
     } catch (...) {
+        return false;
     }
 }
 
-void WriteRegBinary(HKEY Root, const std::wstring& Key, const std::wstring& Name, const uint8_t* Value,
+bool WriteRegBinary(HKEY Root, const std::wstring& Key, const std::wstring& Name, const uint8_t* Value,
                     size_t Count, bool Use64BitView) {
     try {
         static const uint8_t none = 0;
-        SetValue(Root, Key, Name, REG_BINARY, Count ? Value : &none, static_cast<DWORD>(Count), Use64BitView);
+        return SetValue(Root, Key, Name, REG_BINARY, Count ? Value : &none, static_cast<DWORD>(Count),
+                        Use64BitView);
     } catch (...) {
+        return false;
     }
 }
 
-void WriteRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Value,
+bool WriteRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Value,
                   bool Use64BitView) {
-    WriteRegInteger(Root, Key, Name, Value ? 1 : 0, Use64BitView);
+    return WriteRegInteger(Root, Key, Name, Value ? 1 : 0, Use64BitView);
 }
 
-void DeleteRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Use64BitView) {
+bool DeleteRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Use64BitView) {
     try {
-        UniqueRegKey k = OpenForReading(Root, Key, Mask(DeleteAccess, Use64BitView));
-        if (!k) return;
-        RegDeleteValueW(k.get(), Name.c_str());
+        LONG opened = ERROR_SUCCESS;
+        UniqueRegKey k = OpenExisting(Root, Key, Mask(DeleteAccess, Use64BitView), &opened);
+        if (opened == ERROR_FILE_NOT_FOUND) return true;
+        // A key that may be read but not changed still shows whether there is anything to delete.
+        if (!k) return KnownAbsent(Root, Key, Name, Use64BitView);
+        const LONG rc = RegDeleteValueW(k.get(), Name.c_str());
+        return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
     } catch (...) {
+        return false;
+    }
+}
+
+bool CanWriteRegKey(HKEY Root, const std::wstring& Key, bool Use64BitView) {
+    try {
+        return static_cast<bool>(OpenForWriting(Root, Key, Use64BitView));
+    } catch (...) {
+        return false;
     }
 }

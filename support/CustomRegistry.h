@@ -1,6 +1,8 @@
 // Registry reads, writes and deletes with defaults. Every call opens its own
-// key, does one thing, closes the key and never reports a failure: reads
-// fall back to the caller's default, writes and deletes silently do nothing.
+// key, does one thing, closes the key and never raises: reads fall back to
+// the caller's default, writes and deletes that fail change nothing. Writes
+// and deletes also say whether they succeeded, for the callers that depend
+// on it; every other caller simply ignores the answer.
 #pragma once
 
 #include <windows.h>
@@ -22,13 +24,18 @@ int32_t ReadRegInteger(HKEY Root, const std::wstring& Key, const std::wstring& N
 bool ReadRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Default,
                  bool Use64BitView);
 
-void WriteRegString(HKEY Root, const std::wstring& Key, const std::wstring& Name, const std::wstring& Value,
+bool WriteRegString(HKEY Root, const std::wstring& Key, const std::wstring& Name, const std::wstring& Value,
                     bool Use64BitView);
-void WriteRegInteger(HKEY Root, const std::wstring& Key, const std::wstring& Name, int32_t Value,
+bool WriteRegInteger(HKEY Root, const std::wstring& Key, const std::wstring& Name, int32_t Value,
                      bool Use64BitView);
-void WriteRegBinary(HKEY Root, const std::wstring& Key, const std::wstring& Name, const uint8_t* Value,
+bool WriteRegBinary(HKEY Root, const std::wstring& Key, const std::wstring& Name, const uint8_t* Value,
                     size_t Count, bool Use64BitView);
-void WriteRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Value,
+bool WriteRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Value,
                   bool Use64BitView);
 
-void DeleteRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Use64BitView);
+// True when the value is gone afterwards: deleted, or never there.
+bool DeleteRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Use64BitView);
+
+// Whether the key can be opened, or created, for writing values, as a write
+// would open it. Creates the key when it is missing, and writes nothing.
+bool CanWriteRegKey(HKEY Root, const std::wstring& Key, bool Use64BitView);

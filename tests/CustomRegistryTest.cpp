@@ -147,6 +147,33 @@ TEST_F(CustomRegistry, WritesCreateMissingKeysWithTheirParentsButDeletesNever) {
     EXPECT_TRUE(testreg::KeyExists(HKEY_CURRENT_USER, deep));
 }
 
+// Where a key may be read but not changed, as HKEY_LOCAL_MACHINE for a user
+// without administrator rights, writes and deletes answer false; a value that
+// is not there counts as deleted.
+TEST_F(CustomRegistry, WritesAndDeletesSayWhetherTheyTookEffect) {
+    const std::wstring missingKey = L"\\Software\\HastrelTests\\Ghost\\";
+    EXPECT_TRUE(WriteRegInteger(HKEY_CURRENT_USER, Base, L"Kept", 1, false));
+    EXPECT_TRUE(CanWriteRegKey(HKEY_CURRENT_USER, Base, false));
+    EXPECT_TRUE(DeleteRegValue(HKEY_CURRENT_USER, Base, L"NeverThere", false));
+    EXPECT_TRUE(DeleteRegValue(HKEY_CURRENT_USER, missingKey, L"x", false));
+    EXPECT_FALSE(testreg::KeyExists(HKEY_CURRENT_USER, missingKey));
+    {
+        testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, Base);
+        ASSERT_TRUE(locked.Applied());
+        const uint8_t bytes[] = {1, 2};
+        EXPECT_FALSE(CanWriteRegKey(HKEY_CURRENT_USER, Base, false));
+        EXPECT_FALSE(WriteRegString(HKEY_CURRENT_USER, Base, L"Kept", L"x", false));
+        EXPECT_FALSE(WriteRegInteger(HKEY_CURRENT_USER, Base, L"Kept", 2, false));
+        EXPECT_FALSE(WriteRegBinary(HKEY_CURRENT_USER, Base, L"Kept", bytes, 2, false));
+        EXPECT_FALSE(WriteRegBool(HKEY_CURRENT_USER, Base, L"Kept", false, false));
+        EXPECT_FALSE(DeleteRegValue(HKEY_CURRENT_USER, Base, L"Kept", false));
+        EXPECT_TRUE(DeleteRegValue(HKEY_CURRENT_USER, Base, L"NeverThere", false)) << "nothing to delete";
+        EXPECT_EQ(Int(L"Kept"), 1);
+    }
+    EXPECT_TRUE(DeleteRegValue(HKEY_CURRENT_USER, Base, L"Kept", false));
+    EXPECT_EQ(Int(L"Kept"), 42);
+}
+
 TEST_F(CustomRegistry, ReadsAndDeletesOfAMissingKeyCreateNothing) {
     const std::wstring key = L"\\Software\\HastrelTests\\Ghost\\";
     ReadRegString(HKEY_CURRENT_USER, key, L"x", L"", false);

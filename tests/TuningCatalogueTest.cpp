@@ -1,14 +1,19 @@
 #include "app/TuningCatalogue.h"
 
+#include "app/DornithForm.h"
+#include "app/DornithSettingsForm.h"
 #include "support/ProductKey.h"
 #include "framework/Handles.h"
 #include "support/CustomRegistry.h"
+#include "support/Seams.h"
+#include "support/TestRegistry.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -27,6 +32,7 @@ struct Stored {
     bool Present = false;
     DWORD Type = REG_NONE;
     std::vector<BYTE> Data;
+    bool operator==(const Stored&) const = default;
 };
 
 Stored AsSz(const std::wstring& text) {
@@ -191,7 +197,9 @@ const Stored Originals[] = {AsSz(L"0"),  AsDword(1),  AsDword(1),      AsDword(3
 // --- Optimize now: backups and the applied flag ---
 
 TEST_F(TuningCatalogueTest, FirstRunBacksUpTheWindowsValuesOrTheirDefaultsAndSetsTheFlag) {
-    EXPECT_EQ(ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0)), 33);
+    const TuningRun run = ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
+    EXPECT_EQ(run.Values, 33);
+    EXPECT_TRUE(run.Complete);
     EXPECT_TRUE(Holds(Product(ProductValue::Restore), AsDword(1)));
     for (int b = 1; b <= 9; ++b)
         EXPECT_TRUE(Holds(Backup(b), BackupDefaults[b - 1])) << "backup " << b;
@@ -230,7 +238,7 @@ TEST_F(TuningCatalogueTest, RunWithTheFlagSetNeitherReadsNorWritesBackups) {
     Put(Original(4), AsDword(24));
     Put(Backup(5), Absent);
 
-    EXPECT_EQ(ApplyTuning(ReadAppliedFlag(), WindowsRelease::Windows8, Choices(0, 1)), 33);
+    EXPECT_EQ(ApplyTuning(ReadAppliedFlag(), WindowsRelease::Windows8, Choices(0, 1)).Values, 33);
     EXPECT_TRUE(Holds(Backup(4), AsDword(38)));
     EXPECT_TRUE(Holds(Backup(5), Absent));
     EXPECT_TRUE(Holds(Original(4), AsDword(1)));
@@ -283,13 +291,14 @@ TEST_F(TuningCatalogueTest, BroadbandRowsAreSkippedOnlyForDialUpAndIsdn) {
         const bool broadband = connection != 2 && connection != 7;
         const std::set<int> expected = Union(Range(1, 21), broadband ? Range(22, 31) : std::set<int>{});
 
-        EXPECT_EQ(ApplyTuning(false, WindowsRelease::Unknown, choices), static_cast<int>(expected.size()))
+        EXPECT_EQ(ApplyTuning(false, WindowsRelease::Unknown, choices).Values,
+                  static_cast<int>(expected.size()))
             << connection;
         EXPECT_EQ(TunedRowsPresent(), expected) << "connection " << connection;
         EXPECT_EQ(reads, connection == 2 ? 1 : 2) << "connection " << connection;
     }
     ClearCatalogue();
-    EXPECT_EQ(ApplyTuning(false, WindowsRelease::Unknown, TuningChoices{}), 31);
+    EXPECT_EQ(ApplyTuning(false, WindowsRelease::Unknown, TuningChoices{}).Values, 31);
     EXPECT_TRUE(Holds(Tuned(17), AsDword(4)));
 }
 
@@ -299,7 +308,7 @@ TEST_F(TuningCatalogueTest, VersionCodeSelectsItsRows) {
             ClearCatalogue();
             const std::set<int> expected =
                 Union(Union(Range(1, 20), v.Rows), connection == 0 ? Range(22, 31) : std::set<int>{});
-            EXPECT_EQ(ApplyTuning(false, static_cast<WindowsRelease>(v.Code), Choices(connection, 0)),
+            EXPECT_EQ(ApplyTuning(false, static_cast<WindowsRelease>(v.Code), Choices(connection, 0)).Values,
                       static_cast<int>(expected.size()));
             EXPECT_EQ(TunedRowsPresent(), expected)
                 << "position " << v.Position << ", connection " << connection;
@@ -364,7 +373,7 @@ TEST_F(TuningCatalogueTest, RestoreWritesEveryBackupBackBeforeItClearsFlagAndBac
                                     return 0;
                                 },
                                 nullptr};
-    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows8, choices), 24);
+    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows8, choices).Values, 24);
 
     for (int b = 1; b <= 9; ++b) {
         EXPECT_TRUE(Holds(Original(b), Originals[b - 1])) << "row " << b;
@@ -392,12 +401,12 @@ TEST_F(TuningCatalogueTest, RestoreDeletesByTheChoicesShownWhenItRuns) {
     for (int w = 22; w <= 31; ++w)
         Put(Tuned(w), AsDword(7));
     ApplyTuning(false, WindowsRelease::WindowsServer2012, Choices(2, 0));
-    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows8, Choices(0, 0)), 24);
+    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows8, Choices(0, 0)).Values, 24);
     EXPECT_EQ(TunedRowsPresent(), Union(Union(Range(1, 5), Range(17, 20)), {32}));
 
     ClearCatalogue();
     ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
-    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows2000, Choices(7, 0)), 12);
+    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows2000, Choices(7, 0)).Values, 12);
     EXPECT_EQ(TunedRowsPresent(), Union(Union(Range(1, 5), Range(17, 31)), {33, 34}));
 }
 
@@ -408,7 +417,7 @@ TEST_F(TuningCatalogueTest, RestoreVersionRowsFollowTheCode) {
         ApplyTuning(true, WindowsRelease::WindowsServer2012, Choices(7, 0));
         ASSERT_EQ(TunedRowsPresent(), Union(Range(1, 21), {32, 33, 34}));
 
-        EXPECT_EQ(RestoreTuning(static_cast<WindowsRelease>(v.Code), Choices(7, 0)),
+        EXPECT_EQ(RestoreTuning(static_cast<WindowsRelease>(v.Code), Choices(7, 0)).Values,
                   11 + static_cast<int>(v.Rows.size()));
         std::set<int> left = Union(Range(1, 5), Range(17, 20));
         for (int w : VersionRows)
@@ -426,6 +435,174 @@ TEST_F(TuningCatalogueTest, RestoreRemovesValuesButNeverAKey) {
                               key.Path))
             << Narrow(key.Path);
     EXPECT_TRUE(KeyExists(ProductKeyRoot, ProductKeyPath));
+}
+
+// --- Where not everything may be changed ---
+
+const wchar_t Title[] = L"Hastrel - Make your games and internet run faster";
+const wchar_t NoRightsText[] =
+    L"Hastrel needs administrator rights to change these settings. Nothing was changed.\r\n\r\n"
+    L"Log on as an administrator, or start Hastrel with Run as, and try again.";
+const wchar_t RestartAdvice[] =
+    L"\r\n\r\nYou will need to restart Windows for the changes to become active.\r\n\r\n"
+    L"Click Yes to restart the computer now, or click No to restart later.";
+const std::wstring FinishedText =
+    std::wstring(L"The changes to the computer's gaming and internet performance settings have finished.") +
+    RestartAdvice;
+const std::wstring ChangeIncompleteText =
+    std::wstring(L"Some of the computer's gaming and internet performance settings could not be changed.") +
+    RestartAdvice;
+const std::wstring ResetIncompleteText =
+    std::wstring(L"Some of the computer's gaming and internet settings could not be restored. Hastrel keeps "
+                 L"their original values, so that Restore can be run again.") +
+    RestartAdvice;
+constexpr UINT RestartPromptType = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2;
+
+struct ShownBox {
+    std::wstring Text;
+    std::wstring Title;
+    UINT Type;
+};
+std::vector<ShownBox> shownBoxes;
+
+// Confirms "Restore" and declines the restart.
+int WINAPI RecordBoxAndAnswer(HWND, LPCWSTR text, LPCWSTR title, UINT type) {
+    shownBoxes.push_back({text, title, type});
+    return (type & MB_TYPEMASK) == MB_YESNO ? IDNO : IDOK;
+}
+
+const Tuning::KeyRow& KeyRowOf(Tuning::Key id) {
+    return Tuning::KeyTable[static_cast<size_t>(id)];
+}
+
+// The buttons of the main window, pressed with the user's originals in place.
+class TuningWithoutRights : public TuningCatalogueTest {
+  protected:
+    void SetUp() override {
+        TuningCatalogueTest::SetUp();
+        for (int b = 1; b <= 9; ++b)
+            Put(Original(b), Originals[b - 1]);
+        shownBoxes.clear();
+        MessageBoxCall = RecordBoxAndAnswer;
+        ProgressPacing = {2, 3, 1, 1, 1, 0, [](unsigned) {}};
+        progress_ = std::make_unique<TKVSettingsForm>(nullptr);
+        progress_->AfterConstruction();
+        KVSettingsForm = progress_.get();
+    }
+    void TearDown() override {
+        form_.reset();
+        KVSettingsForm = nullptr;
+        progress_.reset();
+        ProgressPacing = DefaultProgressPacing;
+        MessageBoxCall = MessageBoxW;
+        TuningCatalogueTest::TearDown();
+    }
+    // Created once the product key holds what the window should start from.
+    TKVMainForm& MainWindow() {
+        form_ = std::make_unique<TKVMainForm>(nullptr);
+        form_->AfterConstruction();
+        form_->Show();
+        return *form_;
+    }
+    static std::vector<Stored> Everything() {
+        std::vector<Stored> values;
+        for (const Place& p : Touched())
+            values.push_back(Read(p));
+        return values;
+    }
+    static testing::AssertionResult OnlyTheRightsBox() {
+        if (shownBoxes.size() != 1) return testing::AssertionFailure() << shownBoxes.size() << " boxes";
+        const ShownBox& box = shownBoxes.front();
+        if (box.Text != NoRightsText || box.Title != Title || box.Type != (MB_OK | MB_ICONWARNING))
+            return testing::AssertionFailure() << "another box, of type " << box.Type;
+        return testing::AssertionSuccess();
+    }
+    static void ExpectBackupsAndFlagStand() {
+        EXPECT_TRUE(ReadAppliedFlag());
+        for (int b = 1; b <= 9; ++b)
+            EXPECT_TRUE(Holds(Backup(b), Originals[b - 1])) << "backup " << b;
+    }
+
+  private:
+    std::unique_ptr<TKVSettingsForm> progress_;
+    std::unique_ptr<TKVMainForm> form_;
+};
+
+TEST_F(TuningWithoutRights, OptimizeNowWithTheProductKeyReadOnlySaysSoAndChangesNothing) {
+    TKVMainForm& window = MainWindow();
+    testreg::ReadOnlyKey locked(ProductKeyRoot, ProductKeyPath);
+    ASSERT_TRUE(locked.Applied());
+    const std::vector<Stored> before = Everything();
+
+    window.GoButton->Click();
+    EXPECT_TRUE(OnlyTheRightsBox());
+    EXPECT_TRUE(Everything() == before) << "a value changed";
+    EXPECT_FALSE(window.RestoreButton->Enabled());
+
+    // The engine on its own overwrites no original whose backup it cannot store.
+    const TuningRun run = ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
+    EXPECT_FALSE(run.Complete);
+    EXPECT_EQ(run.Values, 0);
+    EXPECT_TRUE(Everything() == before) << "a value changed";
+}
+
+TEST_F(TuningWithoutRights, RestoreWithTheProductKeyReadOnlySaysSoAndChangesNothing) {
+    ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
+    TKVMainForm& window = MainWindow();
+    testreg::ReadOnlyKey locked(ProductKeyRoot, ProductKeyPath);
+    ASSERT_TRUE(locked.Applied());
+    const std::vector<Stored> before = Everything();
+
+    window.RestoreButton->Click();
+    EXPECT_TRUE(OnlyTheRightsBox()) << "no confirmation is asked for what cannot be done";
+    EXPECT_TRUE(Everything() == before) << "a value changed";
+    EXPECT_TRUE(window.RestoreButton->Enabled());
+
+    // The engine on its own keeps what it cannot clear.
+    EXPECT_FALSE(RestoreTuning(WindowsRelease::Windows8, Choices(0, 0)).Complete);
+    ExpectBackupsAndFlagStand();
+}
+
+TEST_F(TuningWithoutRights, RestoreThatCannotPutAnOriginalBackKeepsEveryBackupAndCanRunAgain) {
+    ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
+    TKVMainForm& window = MainWindow();
+    {
+        testreg::ReadOnlyKey locked(HKEY_CURRENT_USER, KeyRowOf(Tuning::Key::WindowMetrics).Path);
+        ASSERT_TRUE(locked.Applied());
+        window.RestoreButton->Click();
+        ASSERT_EQ(shownBoxes.size(), 2u);
+        EXPECT_EQ(shownBoxes[1].Text, ResetIncompleteText);
+        EXPECT_EQ(shownBoxes[1].Type, RestartPromptType);
+        ExpectBackupsAndFlagStand();
+        EXPECT_TRUE(Holds(Original(1), AsSz(L"1"))) << "still tuned";
+        EXPECT_TRUE(Holds(Original(4), Originals[3])) << "the others are back";
+        EXPECT_TRUE(window.RestoreButton->Enabled());
+    }
+    shownBoxes.clear();
+    window.RestoreButton->Click();
+    ASSERT_EQ(shownBoxes.size(), 2u);
+    EXPECT_EQ(shownBoxes[1].Text, FinishedText);
+    for (int b = 1; b <= 9; ++b) {
+        EXPECT_TRUE(Holds(Original(b), Originals[b - 1])) << "row " << b;
+        EXPECT_TRUE(Holds(Backup(b), Absent)) << "backup " << b;
+    }
+    EXPECT_FALSE(ReadAppliedFlag());
+    EXPECT_FALSE(window.RestoreButton->Enabled());
+}
+
+TEST_F(TuningWithoutRights, OptimizeNowThatCannotWriteATunedValueSaysSoAndStaysRestorable) {
+    TKVMainForm& window = MainWindow();
+    testreg::ReadOnlyKey locked(HKEY_LOCAL_MACHINE, KeyRowOf(Tuning::Key::TcpipParameters).Path);
+    ASSERT_TRUE(locked.Applied());
+
+    window.GoButton->Click();
+    ASSERT_EQ(shownBoxes.size(), 1u);
+    EXPECT_EQ(shownBoxes[0].Text, ChangeIncompleteText);
+    EXPECT_EQ(shownBoxes[0].Type, RestartPromptType);
+    ExpectBackupsAndFlagStand();
+    EXPECT_TRUE(Holds(Original(1), AsSz(L"1"))) << "the values it could write are tuned";
+    EXPECT_TRUE(Holds(Original(8), Originals[7]));
+    EXPECT_TRUE(window.RestoreButton->Enabled());
 }
 
 } // namespace

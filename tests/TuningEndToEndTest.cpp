@@ -34,6 +34,9 @@ const wchar_t ResetText[] =
     L"This will restore all changes made to the computer's gaming and internet settings to their original "
     L"recommended values.\r\n\r\nClick OK to continue.";
 const wchar_t Title[] = L"Hastrel - Make your games and internet run faster";
+const wchar_t NoRightsText[] =
+    L"Hastrel needs administrator rights to change these settings. Nothing was changed.\r\n\r\n"
+    L"Log on as an administrator, or start Hastrel with Run as, and try again.";
 
 std::optional<uint32_t> Dword(HKEY root, const std::wstring& key, const std::wstring& name) {
     auto v = testreg::Get(root, key, name);
@@ -111,6 +114,15 @@ class TuningEndToEnd : public testing::Test {
         EXPECT_EQ(driver::MessageBoxText(box), RestartText);
         EXPECT_EQ(GetDlgItem(box, IDCANCEL), nullptr);
         driver::PressMessageBoxButton(box, IDNO);
+        WaitUntilGone(box);
+    }
+    // Checks the program's next box and answers it.
+    void AnswerBox(const std::wstring& text, int button) {
+        HWND box = driver::WaitForMessageBox(app_.Id());
+        ASSERT_TRUE(box) << "no box";
+        EXPECT_EQ(driver::WindowText(box), Title);
+        EXPECT_EQ(driver::MessageBoxText(box), text);
+        driver::PressMessageBoxButton(box, button);
         WaitUntilGone(box);
     }
     static void WaitUntilGone(HWND window) {
@@ -198,12 +210,7 @@ TEST_F(TuningEndToEnd, OptimizeThenRestoreThenStartAgain) {
 
     // Cancel changes nothing.
     driver::Press(restore);
-    HWND box = driver::WaitForMessageBox(app_.Id());
-    ASSERT_TRUE(box);
-    EXPECT_EQ(driver::WindowText(box), Title);
-    EXPECT_EQ(driver::MessageBoxText(box), ResetText);
-    driver::PressMessageBoxButton(box, IDCANCEL);
-    WaitUntilGone(box);
+    AnswerBox(ResetText, IDCANCEL);
     Sleep(300);
     HWND progress = FindWindowW(L"TKVSettingsForm", nullptr);
     EXPECT_TRUE(!progress || !IsWindowVisible(progress)) << "Cancel must not start the steps";
@@ -280,6 +287,29 @@ TEST_F(TuningEndToEnd, ARestoreCutShortCanBeRunAgain) {
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime"), 12345u);
     EXPECT_FALSE(Dword(HKEY_LOCAL_MACHINE, Product, L"Restore"));
     CloseProgram();
+}
+
+// As a user without administrator rights runs it where Windows does not ask
+// for them: the product key may be read, not written.
+TEST_F(TuningEndToEnd, WithoutRightsOptimizeNowSaysSoAndChangesNothing) {
+    testreg::ReadOnlyKey locked(HKEY_LOCAL_MACHINE, Product);
+    ASSERT_TRUE(locked.Applied());
+    ASSERT_TRUE(Launch());
+    driver::Press(Button(L"&Optimize now"));
+    AnswerBox(NoRightsText, IDOK);
+    HWND progress = FindWindowW(L"TKVSettingsForm", nullptr);
+    EXPECT_TRUE(!progress || !IsWindowVisible(progress)) << "no steps run";
+    EXPECT_TRUE(IsWindowEnabled(main_));
+    EXPECT_FALSE(IsWindowEnabled(Button(L"&Restore")));
+    CloseProgram();
+
+    EXPECT_EQ(Text(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate"), L"0");
+    EXPECT_EQ(Dword(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPerServer"), 6u);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Messenger, L"Start"), 3u);
+    EXPECT_FALSE(testreg::Get(HKEY_CURRENT_USER, Desktop, L"SmoothScroll"));
+    for (const wchar_t* name : {L"InternetType", L"Restore", L"MinAnimate"})
+        EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Product, name))
+            << testing::PrintToString(std::wstring(name));
 }
 
 // ---- Presses faster than their handling, and closing during an operation ----

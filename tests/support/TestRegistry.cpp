@@ -1,5 +1,7 @@
 #include "support/TestRegistry.h"
 
+#include <sddl.h>
+
 #include <cstring>
 
 #include "framework/Handles.h"
@@ -82,6 +84,42 @@ void DeleteTree(HKEY root, const std::wstring& path, REGSAM view) {
     std::wstring trimmed = rel;
     while (!trimmed.empty() && trimmed.back() == L'\\') trimmed.pop_back();
     RegDeleteKeyExW(root, trimmed.c_str(), view, 0);
+}
+
+namespace {
+// Protected, so that nothing inherited from the parent key adds a right.
+bool SetDacl(HKEY key, const wchar_t* sddl) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &sd, nullptr))
+        return false;
+    const bool set = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, sd) == ERROR_SUCCESS;
+    LocalFree(sd);
+    return set;
+}
+} // namespace
+
+ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& path, REGSAM view) {
+    // The handle keeps the right to give the key its security back.
+    if (RegCreateKeyExW(root, Relative(path).c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC | view, nullptr,
+                        key_.receive(), nullptr) != ERROR_SUCCESS)
+        return;
+    DWORD size = 0;
+    RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
+    saved_.resize(size);
+    if (size == 0 ||
+        RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS)
+        saved_.clear();
+    applied_ = SetDacl(key_.get(), L"D:P(A;;KR;;;WD)");
+    UniqueRegKey probe;
+    applied_ = applied_ && RegOpenKeyExW(root, Relative(path).c_str(), 0, KEY_SET_VALUE | view,
+                                         probe.receive()) == ERROR_ACCESS_DENIED;
+}
+
+ReadOnlyKey::~ReadOnlyKey() {
+    if (!key_) return;
+    if (saved_.empty() ||
+        RegSetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, saved_.data()) != ERROR_SUCCESS)
+        SetDacl(key_.get(), L"D:P(A;;KA;;;WD)");
 }
 
 } // namespace testreg

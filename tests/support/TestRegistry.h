@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/Handles.h"
+
 namespace testreg {
 
 struct Value {
@@ -29,5 +31,23 @@ std::optional<Value> Get(HKEY root, const std::wstring& path, const std::wstring
 bool KeyExists(HKEY root, const std::wstring& path, REGSAM view = KEY_WOW64_32KEY);
 void DeleteValue(HKEY root, const std::wstring& path, const std::wstring& name, REGSAM view = KEY_WOW64_32KEY);
 void DeleteTree(HKEY root, const std::wstring& path, REGSAM view = KEY_WOW64_32KEY);
+
+// For as long as it lives, everyone may read the key (created if missing) and
+// nobody may change it, as for a user without administrator rights; then the
+// key's own security comes back.
+class ReadOnlyKey {
+  public:
+    ReadOnlyKey(HKEY root, const std::wstring& path, REGSAM view = KEY_WOW64_32KEY);
+    ~ReadOnlyKey();
+    ReadOnlyKey(const ReadOnlyKey&) = delete;
+    ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
+    // Whether the key really is read-only now.
+    bool Applied() const { return applied_; }
+
+  private:
+    UniqueRegKey key_;
+    std::vector<uint8_t> saved_;
+    bool applied_ = false;
+};
 
 } // namespace testreg
