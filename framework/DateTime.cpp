@@ -40,6 +40,9 @@ std::wstring DateOrder(const std::wstring& picture) {
 
 struct Cursor {
     const std::wstring& text;
+    // Words are matched as the locale whose settings gave them spells them;
+    // the invariant locale is not there before Windows XP.
+    LCID locale;
     size_t pos = 0;
     void SkipBlanks() {
         while (pos < text.size() && text[pos] == L' ') ++pos;
@@ -59,7 +62,7 @@ struct Cursor {
     }
     bool Match(const std::wstring& word) {
         if (word.empty() || text.size() - pos < word.size()) return false;
-        if (CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, text.c_str() + pos, static_cast<int>(word.size()),
+        if (CompareStringW(locale, NORM_IGNORECASE, text.c_str() + pos, static_cast<int>(word.size()),
                            word.c_str(), static_cast<int>(word.size())) != CSTR_EQUAL)
             return false;
         pos += word.size();
@@ -130,7 +133,7 @@ std::wstring LongDateText(const SYSTEMTIME& when, const TFormatSettings& s) {
 }
 
 std::optional<SYSTEMTIME> TextToDateTime(const std::wstring& text, const TFormatSettings& s) {
-    Cursor c{text};
+    Cursor c{text, s.Locale};
     c.SkipBlanks();
     int parts[3] = {0, 0, 0};
     size_t digits[3] = {0, 0, 0};
