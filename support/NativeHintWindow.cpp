@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <memory>
 
 #include "support/Seams.h"
@@ -21,8 +22,10 @@ bool IsAppHintOf(const TNotifyEvent& handler, const THintWindowFix* window) {
     return binding && binding->window == window;
 }
 
-// The record is passed whole on every Windows release the program runs on.
-static_assert(sizeof(void*) != 4 || sizeof(TOOLINFOW) == 48, "TOOLINFOW must carry lpReserved");
+// The tool record goes by the size that ends at lParam (TTTOOLINFOW_V2_SIZE):
+// the common controls before version 6 (Windows 2000) refuse a larger one,
+// version 6 takes this one too, and the field after lParam is never used.
+constexpr UINT ToolRecordSize = offsetof(TOOLINFOW, lpReserved);
 
 std::unique_ptr<std::vector<THintWindowFix*>> ownedHintWindowList;
 
@@ -144,7 +147,7 @@ UniqueWindow THintWindowFix::ShowToolTip(POINT P, const std::wstring& Text) {
 
         SendToolTipMessageCall(tip.get(), TTM_SETMAXTIPWIDTH, 0, boundsWidth);
         TOOLINFOW tool{};
-        tool.cbSize = sizeof(tool);
+        tool.cbSize = ToolRecordSize;
         tool.uFlags = TTF_SUBCLASS | TTF_TRACK | TTF_ABSOLUTE | TTF_TRANSPARENT;
         tool.hwnd = owner;
         tool.lpszText = const_cast<LPWSTR>(Text.c_str());

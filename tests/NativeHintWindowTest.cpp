@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 #include <vector>
@@ -145,7 +146,8 @@ TEST_F(NativeHints, SameTextKeepsTheTooltipWhereItIsAndAnotherTextReplacesIt) {
     EXPECT_EQ(TrackPosition().x, 40);
     EXPECT_EQ(TrackPosition().y, 51);
     const TOOLINFOW& tool = LastSent(TTM_ADDTOOLW).tool;
-    EXPECT_EQ(tool.cbSize, sizeof(TOOLINFOW));
+    EXPECT_EQ(tool.cbSize, offsetof(TOOLINFOW, lpReserved))
+        << "the size that every release's common controls accept";
     EXPECT_EQ(tool.uFlags, static_cast<UINT>(TTF_SUBCLASS | TTF_TRACK | TTF_ABSOLUTE | TTF_TRANSPARENT));
     EXPECT_NE(LastSent(TTM_TRACKACTIVATE).wp, 0u);
 
