@@ -439,21 +439,21 @@ void TKVMainForm::GoButtonClick(TComponent* /*Sender*/) {
         closeRequested_ = false;
         if (!MayChangeSettings(*this)) return;
         const bool appliedBefore = ReadAppliedFlag();
-        bool complete =
+        const bool answersStored =
             StoreAnswers(ModemCombo->ItemIndex(), ProcessorCombo->ItemIndex(), SpeedTrackBar->Position());
         // The applied flag follows only once the nine backups stand: a run cut
         // short in between must not claim backups that were never taken.
         PlayClickSound();
+        bool tuned = false;
         {
             const ProgressScope progress(*this);
             RunProgressSteps(L"MessageUpdate", OptimizeSteps, closeRequested_);
-            complete = ApplyTuning(appliedBefore, ConvertWindowsVersion(WindowsCombo->ItemIndex()),
-                                   CurrentChoices(*this))
-                           .Complete &&
-                       complete;
+            tuned = ApplyTuning(appliedBefore, ConvertWindowsVersion(WindowsCombo->ItemIndex()),
+                                CurrentChoices(*this))
+                        .Complete;
         }
         RestoreButton->SetEnabled(ReadAppliedFlag());
-        ShowRestartPrompt(*this, closeRequested_, complete, L"MessageBoxChangeIncomplete");
+        ShowRestartPrompt(*this, closeRequested_, answersStored && tuned, L"MessageBoxChangeIncomplete");
     } catch (...) {
     }
 }
