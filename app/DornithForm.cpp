@@ -285,7 +285,7 @@ void TKVMainForm::FormCreate(TComponent* /*Sender*/) {
             ReadRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::ProcessorType, -1, false);
         const int speedSetting =
             ReadRegInteger(ProductKeyRoot, ProductKeyPath, ProductValue::SpeedSetting, 0, false);
-        const bool applied = ReadRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, false, false);
+        const bool applied = ReadAppliedFlag();
 
         SoftwareLastUpdateLabel->SetCaption(SoftwareLastUpdateLabel->Caption() + lastUpdated);
         VersionInstalledLabel->SetCaption(VersionInstalledLabel->Caption() + InstalledVersion);
