@@ -8,9 +8,9 @@
 
 namespace {
 
-constexpr REGSAM ReadAccess = KEY_READ;         // 0x20019
-constexpr REGSAM WriteAccess = KEY_WRITE;       // 0x20006
-constexpr REGSAM DeleteAccess = KEY_ALL_ACCESS; // 0xF003F
+// No more access than each call needs: a key that grants just that still works.
+constexpr REGSAM ReadAccess = KEY_QUERY_VALUE; // 0x0001
+constexpr REGSAM WriteAccess = KEY_SET_VALUE;  // 0x0002, also for deletes
 
 REGSAM Mask(REGSAM base, bool use64BitView) {
     return RegistryViewAccess(base, use64BitView);
@@ -51,11 +51,36 @@ bool SetValue(HKEY root, const std::wstring& key, const std::wstring& name, DWOR
                     ERROR_SUCCESS;
 }
 
+// Data of any type as bytes; no data is still given a valid pointer.
+bool SetBytes(HKEY root, const std::wstring& key, const std::wstring& name, DWORD type, const uint8_t* data,
+              size_t count, bool use64BitView) {
+    static const uint8_t none = 0;
+    return count <= MAXDWORD &&
+           SetValue(root, key, name, type, count ? data : &none, static_cast<DWORD>(count), use64BitView);
+}
+
 // The key can be read and holds no value of that name.
 bool KnownAbsent(HKEY root, const std::wstring& key, const std::wstring& name, bool use64BitView) {
     UniqueRegKey k = OpenExisting(root, key, Mask(ReadAccess, use64BitView));
     return k && RegQueryValueExW(k.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
                     ERROR_FILE_NOT_FOUND;
+}
+
+// The value's type and all of its bytes; the registry's answer otherwise.
+LONG QueryWhole(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYTE>& data) {
+    DWORD size = 0;
+    LONG rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+    // The value may grow between two queries; ask again with the size it has now.
+    while (rc == ERROR_SUCCESS || rc == ERROR_MORE_DATA) {
+        data.resize(size);
+        if (size == 0) return ERROR_SUCCESS;
+        rc = RegQueryValueExW(key, name.c_str(), nullptr, &type, data.data(), &size);
+        if (rc == ERROR_SUCCESS) {
+            data.resize(size);
+            return rc;
+        }
+    }
+    return rc;
 }
 
 // A REG_DWORD of at most four bytes; anything else (missing key or value,
@@ -89,28 +114,16 @@ std::wstring ReadRegString(HKEY Root, const std::wstring& Key, const std::wstrin
     try {
         UniqueRegKey k = OpenExisting(Root, Key, Mask(ReadAccess, Use64BitView));
         if (!k) return Default;
-        DWORD type = 0, size = 0;
-        if (RegQueryValueExW(k.get(), Name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS ||
-            size == 0)
+        DWORD type = 0;
+        std::vector<BYTE> data;
+        if (QueryWhole(k.get(), Name, type, data) != ERROR_SUCCESS ||
+            (type != REG_SZ && type != REG_EXPAND_SZ))
             return Default;
-        if (type != REG_SZ && type != REG_EXPAND_SZ) return Default;
-        // The value may change between the two queries; grow and retry.
-        std::vector<BYTE> data(size + sizeof(wchar_t));
-        for (;;) {
-            DWORD got = static_cast<DWORD>(data.size());
-            LONG rc = RegQueryValueExW(k.get(), Name.c_str(), nullptr, &type, data.data(), &got);
-            if (rc == ERROR_MORE_DATA) {
-                data.resize(got + sizeof(wchar_t));
-                continue;
-            }
-            if (rc != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return Default;
-            const size_t chars = got / sizeof(wchar_t);
-            std::wstring text(chars, L'\0');
-            if (chars) memcpy(text.data(), data.data(), chars * sizeof(wchar_t));
-            const size_t nul = text.find(L'\0');
-            if (nul != std::wstring::npos) text.resize(nul);
-            return text.empty() ? Default : text;
-        }
+        std::wstring text(data.size() / sizeof(wchar_t), L'\0');
+        if (!text.empty()) memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
+        const size_t nul = text.find(L'\0');
+        if (nul != std::wstring::npos) text.resize(nul);
+        return text.empty() ? Default : text;
     } catch (...) {
         return Default;
     }
@@ -158,9 +171,7 @@ bool WriteRegInteger(HKEY Root, const std::wstring& Key, const std::wstring& Nam
 bool WriteRegBinary(HKEY Root, const std::wstring& Key, const std::wstring& Name, const uint8_t* Value,
                     size_t Count, bool Use64BitView) {
     try {
-        static const uint8_t none = 0;
-        return SetValue(Root, Key, Name, REG_BINARY, Count ? Value : &none, static_cast<DWORD>(Count),
-                        Use64BitView);
+        return SetBytes(Root, Key, Name, REG_BINARY, Value, Count, Use64BitView);
     } catch (...) {
         return false;
     }
@@ -171,10 +182,38 @@ bool WriteRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, 
     return WriteRegInteger(Root, Key, Name, Value ? 1 : 0, Use64BitView);
 }
 
+std::optional<RegValue> ReadRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name,
+                                     bool Use64BitView) {
+    try {
+        LONG opened = ERROR_SUCCESS;
+        UniqueRegKey k = OpenExisting(Root, Key, Mask(ReadAccess, Use64BitView), &opened);
+        if (opened == ERROR_FILE_NOT_FOUND) return RegValue{};
+        if (!k) return std::nullopt;
+        RegValue value;
+        const LONG rc = QueryWhole(k.get(), Name, value.Type, value.Data);
+        if (rc == ERROR_FILE_NOT_FOUND) return RegValue{};
+        if (rc != ERROR_SUCCESS) return std::nullopt;
+        value.Exists = true;
+        return value;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+bool WriteRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name, const RegValue& Value,
+                   bool Use64BitView) {
+    try {
+        return Value.Exists &&
+               SetBytes(Root, Key, Name, Value.Type, Value.Data.data(), Value.Data.size(), Use64BitView);
+    } catch (...) {
+        return false;
+    }
+}
+
 bool DeleteRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Use64BitView) {
     try {
         LONG opened = ERROR_SUCCESS;
-        UniqueRegKey k = OpenExisting(Root, Key, Mask(DeleteAccess, Use64BitView), &opened);
+        UniqueRegKey k = OpenExisting(Root, Key, Mask(WriteAccess, Use64BitView), &opened);
         if (opened == ERROR_FILE_NOT_FOUND) return true;
         // A key that may be read but not changed still shows whether there is anything to delete.
         if (!k) return KnownAbsent(Root, Key, Name, Use64BitView);

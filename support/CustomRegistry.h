@@ -8,7 +8,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
+#include <vector>
 
 // The access mask that opens a key in the view the caller means: the 32-bit
 // view (where the product key and the catalogue live) or, with
@@ -32,6 +34,23 @@ bool WriteRegBinary(HKEY Root, const std::wstring& Key, const std::wstring& Name
                     size_t Count, bool Use64BitView);
 bool WriteRegBool(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Value,
                   bool Use64BitView);
+
+// A value exactly as the registry holds it, its type and its bytes, or the
+// fact that there is none (its key or the value itself is missing).
+struct RegValue {
+    bool Exists = false;
+    DWORD Type = REG_NONE;
+    std::vector<uint8_t> Data;
+};
+
+// Reads the value whole, at any size. No answer where it cannot be told what
+// is there: a key that exists but may not be read, a query that fails for any
+// reason other than "not found".
+std::optional<RegValue> ReadRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name,
+                                     bool Use64BitView);
+// Stores Value's type and bytes, creating the key as the other writes do.
+bool WriteRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name, const RegValue& Value,
+                   bool Use64BitView);
 
 // True when the value is gone afterwards: deleted, or never there.
 bool DeleteRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name, bool Use64BitView);

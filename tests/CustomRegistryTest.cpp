@@ -174,6 +174,52 @@ TEST_F(CustomRegistry, WritesAndDeletesSayWhetherTheyTookEffect) {
     EXPECT_EQ(Int(L"Kept"), 42);
 }
 
+// Whole values of any type and size, told apart from a value that is not
+// there and from one that cannot be read.
+TEST_F(CustomRegistry, WholeValuesAreCopiedExactly) {
+    const RegValue large{true, REG_BINARY, std::vector<uint8_t>(100000, 0xA5)};
+    const RegValue none{true, REG_NONE, {}};
+    EXPECT_TRUE(WriteRegValue(HKEY_CURRENT_USER, Base, L"Large", large, false));
+    EXPECT_TRUE(WriteRegValue(HKEY_CURRENT_USER, Base, L"None", none, false));
+    EXPECT_FALSE(WriteRegValue(HKEY_CURRENT_USER, Base, L"Absent", RegValue{}, false));
+    for (const auto& [name, written] : {std::pair{L"Large", large}, {L"None", none}}) {
+        const std::optional<RegValue> read = ReadRegValue(HKEY_CURRENT_USER, Base, name, false);
+        ASSERT_TRUE(read);
+        EXPECT_TRUE(read->Exists);
+        EXPECT_EQ(read->Type, written.Type);
+        EXPECT_EQ(read->Data, written.Data);
+    }
+    for (const auto& [key, name] :
+         {std::pair{Base, L"Absent"}, {L"\\Software\\HastrelTests\\Ghost\\", L"x"}}) {
+        const std::optional<RegValue> read = ReadRegValue(HKEY_CURRENT_USER, key, name, false);
+        ASSERT_TRUE(read);
+        EXPECT_FALSE(read->Exists);
+    }
+    EXPECT_FALSE(testreg::KeyExists(HKEY_CURRENT_USER, L"Software\\HastrelTests\\Ghost"));
+    for (const wchar_t* sddl : {L"D:P", L"D:P(A;;0x20006;;;WD)"}) {
+        testreg::KeySecurity locked(HKEY_CURRENT_USER, Base, sddl);
+        ASSERT_TRUE(locked.Applied());
+        EXPECT_FALSE(ReadRegValue(HKEY_CURRENT_USER, Base, L"Large", false)) << "unreadable is not absent";
+        EXPECT_FALSE(ReadRegValue(HKEY_CURRENT_USER, Base, L"Absent", false));
+    }
+}
+
+// Each call asks for just the access it needs.
+TEST_F(CustomRegistry, KeysThatGrantOnlyWhatACallNeedsAreEnough) {
+    WriteRegInteger(HKEY_CURRENT_USER, Base, L"Kept", 7, false);
+    {
+        testreg::KeySecurity queryOnly(HKEY_CURRENT_USER, Base, L"D:P(A;;0x1;;;WD)");
+        ASSERT_TRUE(queryOnly.Applied());
+        EXPECT_EQ(Int(L"Kept"), 7);
+        EXPECT_TRUE(ReadRegValue(HKEY_CURRENT_USER, Base, L"Kept", false));
+    }
+    testreg::KeySecurity setOnly(HKEY_CURRENT_USER, Base, L"D:P(A;;0x2;;;WD)");
+    ASSERT_TRUE(setOnly.Applied());
+    EXPECT_TRUE(WriteRegInteger(HKEY_CURRENT_USER, Base, L"Kept", 8, false));
+    EXPECT_TRUE(CanWriteRegKey(HKEY_CURRENT_USER, Base, false));
+    EXPECT_TRUE(DeleteRegValue(HKEY_CURRENT_USER, Base, L"Kept", false));
+}
+
 TEST_F(CustomRegistry, ReadsAndDeletesOfAMissingKeyCreateNothing) {
     const std::wstring key = L"\\Software\\HastrelTests\\Ghost\\";
     ReadRegString(HKEY_CURRENT_USER, key, L"x", L"", false);
@@ -208,7 +254,7 @@ TEST_F(CustomRegistry, The32BitAnd64BitViewsAreKeptApart) {
     EXPECT_EQ(ReadRegString(HKEY_LOCAL_MACHINE, key, L"Where", L"", false), L"32");
 }
 
-// Read, write and delete masks of either view, as each build passes them to
+// The read and the write (or delete) masks of either view, as each build passes them to
 // the registry: the 64-bit build must name the 32-bit view, the 32-bit build
 // keeps the plain masks.
 TEST_F(CustomRegistry, EachBuildNamesTheViewItMeans) {
@@ -217,7 +263,7 @@ TEST_F(CustomRegistry, EachBuildNamesTheViewItMeans) {
 #else
     const REGSAM view32 = 0;
 #endif
-    for (REGSAM access : {REGSAM{0x20019}, REGSAM{0x20006}, REGSAM{0xF003F}}) {
+    for (REGSAM access : {REGSAM{KEY_QUERY_VALUE}, REGSAM{KEY_SET_VALUE}}) {
         EXPECT_EQ(RegistryViewAccess(access, false), access | view32);
         EXPECT_EQ(RegistryViewAccess(access, true), access | 0x100);
     }
