@@ -441,8 +441,8 @@ void TKVMainForm::GoButtonClick(TComponent* /*Sender*/) {
         const bool appliedBefore = ReadAppliedFlag();
         const bool answersStored =
             StoreAnswers(ModemCombo->ItemIndex(), ProcessorCombo->ItemIndex(), SpeedTrackBar->Position());
-        // The applied flag follows only once the nine backups stand: a run cut
-        // short in between must not claim backups that were never taken.
+        // The applied flag follows only once the originals are recorded: a run
+        // cut short in between must not claim records that were never taken.
         PlayClickSound();
         bool tuned = false;
         {
@@ -470,7 +470,7 @@ void TKVMainForm::RestoreButtonClick(TComponent* /*Sender*/) {
             return;
         // The applied flag goes only after every value is back in place, so a
         // run cut short or a value that could not be put back leaves the
-        // backups and the way to restore them.
+        // records of the originals and the way to restore them.
         PlayClickSound();
         bool complete = false;
         {

@@ -126,26 +126,122 @@ class ConditionTest {
     enum { Unknown, No, Yes } broadband_ = Unknown;
 };
 
-bool CopyToProductKey(const BackupRow& row) {
-    const KeyRow& key = KeyOf(row.Place);
-    if (row.Default.Type == ValueType::String)
-        return WriteRegString(ProductKeyRoot, ProductKeyPath, row.Name,
-                              ReadRegString(RootKey(key.Hive), key.Path, row.Name, row.Default.Text, false),
-                              false);
-    return WriteRegInteger(ProductKeyRoot, ProductKeyPath, row.Name,
-                           ReadRegInteger(RootKey(key.Hive), key.Path, row.Name, row.Default.Number, false),
-                           false);
+// The backup row that keeps a tuned row's original in the product key, or
+// none: then its original is kept in the Originals subkey.
+constexpr const BackupRow* BackupOf(const TunedValueRow& tuned) {
+    for (const BackupRow& backup : BackupTable)
+        if (&TunedValueTable[TwinOf(backup) - 1] == &tuned) return &backup;
+    return nullptr;
 }
 
+// Where a tuned value's original is recorded, under the value's own name.
+std::wstring RecordKey(const TunedValueRow& row) {
+    return BackupOf(row) ? ProductKeyPath : OriginalsKeyPath();
+}
+
+// An original is recorded as the registry held it; one that did not exist as
+// a value of type REG_NONE without data, which tells it apart from no record.
+RegValue AsRecord(RegValue original) {
+    if (!original.Exists) return {true, REG_NONE, {}};
+    return original;
+}
+bool RecordsAbsence(const RegValue& record) {
+    return record.Type == REG_NONE && record.Data.empty();
+}
+
+std::optional<RegValue> ReadRecord(const TunedValueRow& row) {
+    return ReadRegValue(ProductKeyRoot, RecordKey(row), row.Name, false);
+}
+
+// Whether any tuned value without a backup of its own has a record; none do
+// where the tuning was applied by an earlier version, which kept only the
+// nine backups. No answer where the records cannot be read.
+std::optional<bool> RecordsKept() {
+    bool kept = false;
+    for (const TunedValueRow& row : TunedValueTable) {
+        if (BackupOf(row)) continue;
+        const std::optional<RegValue> record = ReadRecord(row);
+        if (!record) return std::nullopt;
+        kept = kept || record->Exists;
+    }
+    return kept;
+}
+
+// Removes the records of the tuned values without a backup of their own.
+bool RemoveRecords() {
+    bool removed = true;
+    for (const TunedValueRow& row : TunedValueTable)
+        if (!BackupOf(row))
+            removed = DeleteRegValue(ProductKeyRoot, RecordKey(row), row.Name, false) && removed;
+    return removed;
+}
+
+// Records the original of every row of this run that has none yet, before
+// any tuned value of the run is written. While the tuning stands, a value
+// without a record was not written since the last Restore, and the nine
+// were all written by the first run; under a tuning applied by an earlier
+// version, nothing can be told apart, and nothing more is recorded.
+bool KeepOriginals(bool appliedBefore, const std::vector<const TunedValueRow*>& rows) {
+    if (!appliedBefore) {
+        // No tuning stands, so the values in place are the originals: records
+        // left by a Restore that could not remove them all are stale. Unless
+        // the flag could not be read at all: then that is not known.
+        if (!ReadRegValue(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, false) || !RemoveRecords())
+            return false;
+    } else {
+        const std::optional<bool> kept = RecordsKept();
+        if (!kept) return false;
+        if (!*kept) return true;
+    }
+    for (const TunedValueRow* row : rows) {
+        if (appliedBefore) {
+            if (BackupOf(*row)) continue;
+            const std::optional<RegValue> record = ReadRecord(*row);
+            if (!record) return false;
+            if (record->Exists) continue;
+        }
+        const KeyRow& key = KeyOf(row->Place);
+        const std::optional<RegValue> original = ReadRegValue(RootKey(key.Hive), key.Path, row->Name, false);
+        if (!original ||
+            !WriteRegValue(ProductKeyRoot, RecordKey(*row), row->Name, AsRecord(*original), false))
+            return false;
+    }
+    return true;
+}
+
+// Puts a value back as its record has it: the same type and bytes, or gone.
+bool PutBack(const KeyRow& key, const wchar_t* name, const RegValue& record) {
+    if (RecordsAbsence(record)) return DeleteRegValue(RootKey(key.Hive), key.Path, name, false);
+    return WriteRegValue(RootKey(key.Hive), key.Path, name, record, false);
+}
+
+// One of the nine, from its backup; without one (removed by hand), the row's default.
 bool WriteBack(const BackupRow& row) {
     const KeyRow& key = KeyOf(row.Place);
+    const std::optional<RegValue> record = ReadRegValue(ProductKeyRoot, ProductKeyPath, row.Name, false);
+    if (!record) return false;
+    if (record->Exists) return PutBack(key, row.Name, *record);
     if (row.Default.Type == ValueType::String)
-        return WriteRegString(
-            RootKey(key.Hive), key.Path, row.Name,
-            ReadRegString(ProductKeyRoot, ProductKeyPath, row.Name, row.Default.Text, false), false);
-    return WriteRegInteger(
-        RootKey(key.Hive), key.Path, row.Name,
-        ReadRegInteger(ProductKeyRoot, ProductKeyPath, row.Name, row.Default.Number, false), false);
+        return WriteRegString(RootKey(key.Hive), key.Path, row.Name, row.Default.Text, false);
+    return WriteRegInteger(RootKey(key.Hive), key.Path, row.Name, row.Default.Number, false);
+}
+
+// A tuned value without a backup of its own, from its record. One without a
+// record was not written since the last Restore and stays as it is, unless
+// the tuning was applied by an earlier version, which kept no records: then
+// it goes where the answers shown select it, as it did then. No answer where
+// there is nothing to do.
+std::optional<bool> RestoreWithoutBackup(const TunedValueRow& row, bool recordsKept,
+                                         const std::function<bool()>& selected) {
+    const KeyRow& key = KeyOf(row.Place);
+    if (!recordsKept) {
+        if (!selected()) return std::nullopt;
+        return DeleteRegValue(RootKey(key.Hive), key.Path, row.Name, false);
+    }
+    const std::optional<RegValue> record = ReadRecord(row);
+    if (!record) return false;
+    if (!record->Exists) return std::nullopt;
+    return PutBack(key, row.Name, *record);
 }
 
 bool WriteTuned(const TunedValueRow& row, int32_t number) {
@@ -161,11 +257,6 @@ bool WriteTuned(const TunedValueRow& row, int32_t number) {
     }
     }
     return false;
-}
-
-bool DeleteTuned(const TunedValueRow& row) {
-    const KeyRow& key = KeyOf(row.Place);
-    return DeleteRegValue(RootKey(key.Hive), key.Path, row.Name, false);
 }
 
 } // namespace
@@ -206,23 +297,22 @@ bool ReadAppliedFlag() {
 }
 
 TuningRun ApplyTuning(bool appliedBefore, WindowsRelease release, const TuningChoices& choices) {
-    TuningRun run;
-    // Backups taken while the tuning already stands would hold tuned values.
-    if (!appliedBefore)
-        for (const BackupRow& row : BackupTable)
-            run.Complete = CopyToProductKey(row) && run.Complete;
-    // The backups are the only copy of the originals: without all of them,
+    ConditionTest test(release, choices.ConnectionPosition);
+    std::vector<const TunedValueRow*> rows;
+    for (const TunedValueRow& row : TunedValueTable)
+        if (test.Holds(row.When)) rows.push_back(&row);
+    // The records are the only copy of the originals: without all of them,
     // and the flag that claims them, no original is overwritten.
-    if (!run.Complete || !WriteRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, true, false))
+    if (!KeepOriginals(appliedBefore, rows) ||
+        !WriteRegBool(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, true, false))
         return {0, false};
 
-    ConditionTest test(release, choices.ConnectionPosition);
+    TuningRun run;
     std::optional<int32_t> connectionsPerServer;
-    for (const TunedValueRow& row : TunedValueTable) {
-        if (!test.Holds(row.When)) continue;
-        if (row.Data.BySpeedRule && !connectionsPerServer)
+    for (const TunedValueRow* row : rows) {
+        if (row->Data.BySpeedRule && !connectionsPerServer)
             connectionsPerServer = ConnectionsPerServer(Ask(choices.SpeedPosition));
-        if (WriteTuned(row, row.Data.BySpeedRule ? *connectionsPerServer : row.Data.Number))
+        if (WriteTuned(*row, row->Data.BySpeedRule ? *connectionsPerServer : row->Data.Number))
             ++run.Values;
         else
             run.Complete = false;
@@ -231,6 +321,10 @@ TuningRun ApplyTuning(bool appliedBefore, WindowsRelease release, const TuningCh
 }
 
 TuningRun RestoreTuning(WindowsRelease release, const TuningChoices& choices) {
+    // Without the records it cannot be told what to put back.
+    const std::optional<bool> recordsKept = RecordsKept();
+    if (!recordsKept) return {0, false};
+
     ConditionTest test(release, choices.ConnectionPosition);
     auto runRows = [&](RestoreAction action, auto&& perRow) {
         for (const RestoreRow& r : RestoreTable)
@@ -238,24 +332,31 @@ TuningRun RestoreTuning(WindowsRelease release, const TuningChoices& choices) {
                 for (int row = r.Rows.First; row <= r.Rows.Last; ++row)
                     perRow(row - 1);
     };
-
     TuningRun run;
-    runRows(RestoreAction::WriteBack,
-            [&run](int b) { run.Complete = WriteBack(BackupTable[b]) && run.Complete; });
-    runRows(RestoreAction::Delete, [&run](int w) {
-        if (DeleteTuned(TunedValueTable[w]))
+    auto count = [&run](bool done) {
+        if (done)
             ++run.Values;
         else
             run.Complete = false;
-    });
-    // An original that is not back in place keeps its backup, and the flag
+    };
+    for (const RestoreRow& r : RestoreTable)
+        for (int row = r.Rows.First; row <= r.Rows.Last; ++row)
+            if (r.Action == RestoreAction::WriteBack) {
+                count(WriteBack(BackupTable[row - 1]));
+            } else if (r.Action == RestoreAction::Delete) {
+                const std::optional<bool> done = RestoreWithoutBackup(TunedValueTable[row - 1], *recordsKept,
+                                                                      [&] { return test.Holds(r.When); });
+                if (done) count(*done);
+            }
+    // An original that is not back in place keeps its record, and the flag
     // keeps Restore on offer; the flag goes first, so that it never claims
-    // backups that are gone.
+    // records that are gone.
     if (!run.Complete || !DeleteRegValue(ProductKeyRoot, ProductKeyPath, ProductValue::Restore, false))
         return {run.Values, false};
     runRows(RestoreAction::DeleteBackups, [&run](int b) {
         run.Complete =
             DeleteRegValue(ProductKeyRoot, ProductKeyPath, BackupTable[b].Name, false) && run.Complete;
     });
+    run.Complete = RemoveRecords() && run.Complete;
     return run;
 }

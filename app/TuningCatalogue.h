@@ -67,8 +67,8 @@ inline constexpr KeyRow KeyTable[] = {
 
 enum class ValueType : uint8_t { String, Integer, Binary };
 
-// What a row writes, or for a backup what its read returns when the value
-// cannot be had. A binary value is that many zero bytes.
+// What a row writes, or for a backup what Restore writes where the backup
+// itself is missing. A binary value is that many zero bytes.
 struct ValueData {
     ValueType Type;
     const wchar_t* Text;
@@ -89,8 +89,8 @@ constexpr ValueData DwordBySpeedRule() {
     return {ValueType::Integer, nullptr, 0, true};
 }
 
-// Read from its Windows place and copied, same name and type, into the
-// product key, in this order.
+// Copied exactly from its Windows place (type and bytes, or the fact that
+// there was no value) into the product key, under the same name.
 struct BackupRow {
     Key Place;
     const wchar_t* Name;
@@ -238,7 +238,8 @@ constexpr RowRange Rows(int first, int last) {
 enum class RestoreAction : uint8_t {
     WriteBack,     // backup from the product key (or the row's default) to its Windows place
     DeleteBackups, // the backups from the product key
-    Delete,        // a tuned value that has no backup, from its Windows place
+    Delete,        // a tuned value that has no backup: from its record in the Originals subkey, or,
+                   // where an earlier version kept none, deleted from its Windows place
 };
 
 struct RestoreRow {
@@ -296,7 +297,7 @@ struct TuningChoices {
 
 // What one run of Optimize now or Restore did to the tuned values.
 struct TuningRun {
-    int Values = 0;       // written (Optimize now) or gone (Restore)
+    int Values = 0;       // written (Optimize now), or put back or deleted (Restore)
     bool Complete = true; // every write and delete of the run succeeded
 };
 
@@ -312,19 +313,23 @@ bool StoreAnswers(int connectionPosition, int processorPosition, int speedPositi
 bool ReadAppliedFlag();
 
 // Optimize now, after the progress steps; the caller reads the applied flag
-// before anything else and passes it in. Unless the tuning was already
-// applied, copies the nine Windows values it replaces into the product key;
-// only once every one of them stands does it set the applied flag, and only
-// once the flag stands does it write the tuned values that the release and
-// the choices select (21 to 33 of them), so that no original is ever
-// overwritten without its backup.
+// before anything else and passes it in. First it records the original of
+// every value it is about to write that has none yet since the last Restore:
+// the nine into the product key, the others into its Originals subkey, each
+// exactly as the registry held it, or the fact that it did not exist. Only
+// once every record stands does it set the applied flag, and only once the
+// flag stands does it write the tuned values that the release and the
+// choices select (21 to 33 of them), so that no original is ever overwritten
+// without its record. An original that cannot be read fails the run.
 TuningRun ApplyTuning(bool appliedBefore, WindowsRelease release, const TuningChoices& choices);
 
 // Restore, after the progress steps; the caller leaves the applied flag alone.
-// Writes the nine backups (or their defaults) back to their Windows places and
-// deletes the tuned values that have no backup as the release and the choices
-// shown now select them (11 to 24 of them). Only when all of that succeeded
-// does it clear the applied flag, and only then the backups: otherwise the
-// tuning stays applied with every backup, and Restore can run again. Values
-// go, keys stay.
+// Gives back what Optimize now recorded, whatever the answers shown: each
+// value with its recorded type and bytes, deleted where it did not exist.
+// A backup of the nine that is missing gives the row's default; under a
+// tuning applied by an earlier version, which kept only the nine, the others
+// are deleted as the release and the choices shown select them. Only when
+// all of that succeeded does it clear the applied flag, and only then the
+// records: otherwise the tuning stays applied with every record, and Restore
+// can run again. Values go, keys stay.
 TuningRun RestoreTuning(WindowsRelease release, const TuningChoices& choices);

@@ -13,6 +13,15 @@ inline constexpr wchar_t ProductKeyLiteral[] = L"\\Software\\Brenlow\\Hastrel\\"
 // its first registry call, every other user passes it unchanged.
 inline std::wstring ProductKeyPath = ProductKeyLiteral;
 
+// The originals of the tuned values that have no backup of their own among
+// the product key's values, each under its Windows value name; a subkey of
+// the product key.
+inline std::wstring OriginalsKeyPath() {
+    std::wstring path = ProductKeyPath;
+    if (path.empty() || path.back() != L'\\') path += L'\\';
+    return path + L"Originals\\";
+}
+
 namespace ProductValue {
 inline constexpr wchar_t Language[] = L"Language";
 inline constexpr wchar_t InstalledDate[] = L"InstalledDate";

@@ -117,6 +117,15 @@ Place Product(const std::wstring& name) {
 Place Backup(int backupRow) {
     return Product(Tuning::BackupTable[backupRow - 1].Name);
 }
+// The rows whose originals are kept in the Originals subkey.
+bool HasBackup(int row) {
+    return (row >= 1 && row <= 5) || (row >= 17 && row <= 20);
+}
+Place Record(int row) {
+    return {ProductKeyRoot, OriginalsKeyPath(), Tuning::TunedValueTable[row - 1].Name};
+}
+// How an original that did not exist is recorded.
+const Stored AbsenceRecord{true, REG_NONE, {}};
 
 std::set<int> TunedRowsPresent() {
     std::set<int> rows;
@@ -158,12 +167,25 @@ const std::set<int> VersionRows{21, 32, 33, 34};
 // the prefix as it found it.
 class TuningCatalogueTest : public testing::Test {
   protected:
+    static std::vector<Stored> Everything() {
+        std::vector<Stored> values;
+        for (const Place& p : Touched())
+            values.push_back(Read(p));
+        return values;
+    }
+    // The state an earlier version left: the flag and the nine backups only.
+    static void ForgetRecords() {
+        for (int w = 1; w <= static_cast<int>(std::size(Tuning::TunedValueTable)); ++w)
+            if (!HasBackup(w)) Put(Record(w), Absent);
+    }
     static std::vector<Place> Touched() {
         std::vector<Place> places;
         for (int w = 1; w <= static_cast<int>(std::size(Tuning::TunedValueTable)); ++w)
             places.push_back(Tuned(w));
         for (int b = 1; b <= static_cast<int>(std::size(Tuning::BackupTable)); ++b)
             places.push_back(Backup(b));
+        for (int w = 1; w <= static_cast<int>(std::size(Tuning::TunedValueTable)); ++w)
+            if (!HasBackup(w)) places.push_back(Record(w));
         for (const wchar_t* name :
              {ProductValue::Restore, ProductValue::InternetType, ProductValue::ProcessorType,
               ProductValue::SpeedSetting, ProductValue::InstalledDate})
@@ -196,13 +218,17 @@ const Stored Originals[] = {AsSz(L"0"),  AsDword(1),  AsDword(1),      AsDword(3
 
 // --- Optimize now: backups and the applied flag ---
 
-TEST_F(TuningCatalogueTest, FirstRunBacksUpTheWindowsValuesOrTheirDefaultsAndSetsTheFlag) {
+TEST_F(TuningCatalogueTest, FirstRunRecordsEveryOriginalAndSetsTheFlag) {
     const TuningRun run = ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
     EXPECT_EQ(run.Values, 33);
     EXPECT_TRUE(run.Complete);
     EXPECT_TRUE(Holds(Product(ProductValue::Restore), AsDword(1)));
     for (int b = 1; b <= 9; ++b)
-        EXPECT_TRUE(Holds(Backup(b), BackupDefaults[b - 1])) << "backup " << b;
+        EXPECT_TRUE(Holds(Backup(b), AbsenceRecord)) << "backup " << b;
+    for (int w = 1; w <= 34; ++w)
+        if (!HasBackup(w)) {
+            EXPECT_TRUE(Holds(Record(w), w == 32 ? Absent : AbsenceRecord)) << "row " << w;
+        }
 
     ClearCatalogue();
     for (int b = 1; b <= 9; ++b)
@@ -212,23 +238,29 @@ TEST_F(TuningCatalogueTest, FirstRunBacksUpTheWindowsValuesOrTheirDefaultsAndSet
         EXPECT_TRUE(Holds(Backup(b), Originals[b - 1])) << "backup " << b;
 }
 
-TEST_F(TuningCatalogueTest, UnreadableWindowsValuesAreBackedUpAsDefaults) {
+// Whatever their type and size, originals are kept and come back byte for byte.
+TEST_F(TuningCatalogueTest, OriginalsOfAnyTypeComeBackAsTheyWere) {
     const struct {
-        int Row;
+        Place At;
         Stored Windows;
-        Stored Backup;
     } cases[] = {
-        {1, AsDword(0), AsSz(L"1")},
-        {1, AsSz(L""), AsSz(L"1")},
-        {1, {true, REG_EXPAND_SZ, AsSz(L"0").Data}, AsSz(L"0")},
-        {5, AsSz(L"0"), AsDword(1)},
-        {8, AsBinary({1, 2, 3, 4, 5, 6, 7, 8}), AsDword(7200000)},
+        {Original(1), AsDword(0)},
+        {Original(1), AsSz(L"")},
+        {Original(1), {true, REG_EXPAND_SZ, AsSz(L"%x%").Data}},
+        {Original(5), AsSz(L"0")},
+        {Original(8), AsBinary(std::vector<BYTE>(70000, 0x5A))},
+        {Tuned(6), AsBinary({1, 2, 3, 4, 5, 6, 7, 8})},
+        {Tuned(16), {true, REG_MULTI_SZ, {'a', 0, 0, 0, 0, 0}}},
+        {Tuned(33), AsDword(1)},
     };
     for (const auto& c : cases) {
         ClearCatalogue();
-        Put(Original(c.Row), c.Windows);
-        ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
-        EXPECT_TRUE(Holds(Backup(c.Row), c.Backup)) << "backup " << c.Row;
+        Put(c.At, c.Windows);
+        ASSERT_TRUE(Holds(c.At, c.Windows));
+        EXPECT_TRUE(ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0)).Complete);
+        EXPECT_FALSE(Holds(c.At, c.Windows)) << "tuned";
+        EXPECT_TRUE(RestoreTuning(WindowsRelease::Windows8, Choices(0, 0)).Complete);
+        EXPECT_TRUE(Holds(c.At, c.Windows)) << Narrow(c.At.Name);
     }
 }
 
@@ -356,29 +388,33 @@ TEST_F(TuningCatalogueTest, TunedValuesLandAtTheirWindowsPlacesWithTheirTypes) {
 
 // --- Restore ---
 
-TEST_F(TuningCatalogueTest, RestoreWritesEveryBackupBackBeforeItClearsFlagAndBackups) {
+TEST_F(TuningCatalogueTest, RestoreGivesBackEveryOriginalThenClearsFlagAndRecords) {
     for (int b = 1; b <= 9; ++b)
         Put(Original(b), Originals[b - 1]);
     StoreAnswers(3, 1, 1);
     Put(Product(ProductValue::InstalledDate), AsSz(L"01.02.2020 10:00:00"));
     ApplyTuning(false, WindowsRelease::Windows8, Choices(3, 1));
 
-    // The deletes run after every write-back and before the flag goes.
-    const TuningChoices choices{[&] {
-                                    for (int b = 1; b <= 9; ++b) {
-                                        EXPECT_TRUE(Holds(Original(b), Originals[b - 1])) << "row " << b;
-                                        EXPECT_TRUE(Holds(Backup(b), Originals[b - 1])) << "backup " << b;
-                                    }
-                                    EXPECT_TRUE(ReadAppliedFlag());
-                                    return 0;
-                                },
-                                nullptr};
-    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows8, choices).Values, 24);
+    int asked = 0;
+    const auto ask = [&asked] {
+        ++asked;
+        return 0;
+    };
+    const TuningChoices counting{ask, ask};
+    const TuningRun run = RestoreTuning(WindowsRelease::Windows8, counting);
+    EXPECT_TRUE(run.Complete);
+    EXPECT_EQ(run.Values, 33);
+    EXPECT_EQ(asked, 0) << "the answers shown play no part";
 
     for (int b = 1; b <= 9; ++b) {
         EXPECT_TRUE(Holds(Original(b), Originals[b - 1])) << "row " << b;
         EXPECT_TRUE(Holds(Backup(b), Absent)) << "backup " << b;
     }
+    for (int w = 1; w <= 34; ++w)
+        if (!HasBackup(w)) {
+            EXPECT_TRUE(Holds(Record(w), Absent)) << "record " << w;
+        }
+    EXPECT_EQ(TunedRowsPresent(), Union(Range(1, 5), Range(17, 20)));
     EXPECT_TRUE(Holds(Product(ProductValue::Restore), Absent));
     EXPECT_TRUE(Holds(Product(ProductValue::InternetType), AsDword(3)));
     EXPECT_TRUE(Holds(Product(ProductValue::ProcessorType), AsDword(1)));
@@ -386,40 +422,98 @@ TEST_F(TuningCatalogueTest, RestoreWritesEveryBackupBackBeforeItClearsFlagAndBac
     EXPECT_TRUE(Holds(Product(ProductValue::InstalledDate), AsSz(L"01.02.2020 10:00:00")));
 }
 
+// A stock Windows XP: some tuned values exist, four of the nine do not.
+TEST_F(TuningCatalogueTest, OptimizeNowThenRestoreLeavesAStockWindowsAsItWas) {
+    const std::pair<int, Stored> stock[] = {
+        {1, AsSz(L"1")},  {2, AsDword(0)},  {3, AsDword(0)},    {4, AsDword(2)},  {5, AsDword(1)},
+        {13, AsDword(1)}, {16, AsDword(2)}, {22, AsDword(128)}, {33, AsSz(L"Y")}, {15, AsDword(0)},
+    };
+    for (const auto& [row, value] : stock)
+        Put(Tuned(row), value);
+    const std::vector<Stored> before = Everything();
+
+    EXPECT_TRUE(ApplyTuning(false, WindowsRelease::WindowsXP, Choices(0, 1)).Complete);
+    EXPECT_TRUE(Holds(Tuned(16), AsDword(4)));
+    EXPECT_TRUE(Holds(Tuned(17), AsDword(8)));
+    EXPECT_TRUE(RestoreTuning(WindowsRelease::WindowsXP, Choices(0, 1)).Complete);
+    EXPECT_TRUE(Everything() == before) << "a value is not as it was";
+}
+
+// What a later run adds is recorded by that run and undone whatever is shown.
+TEST_F(TuningCatalogueTest, RestoreUndoesEveryRunWhateverTheAnswersShown) {
+    for (int w = 22; w <= 26; ++w)
+        Put(Tuned(w), AsDword(7));
+    const std::vector<Stored> before = Everything();
+    // A record that a Restore could not remove, with no tuning standing.
+    Put(Record(27), AsDword(99));
+    ApplyTuning(false, WindowsRelease::WindowsServer2012, Choices(2, 0));
+    EXPECT_TRUE(Holds(Record(27), Absent)) << "a left-over record outlived a run without the flag";
+    EXPECT_TRUE(Holds(Tuned(22), AsDword(7))) << "dial-up writes no broadband value";
+    ApplyTuning(ReadAppliedFlag(), WindowsRelease::Windows8, Choices(0, 0));
+    EXPECT_TRUE(Holds(Tuned(22), AsDword(64)));
+    EXPECT_TRUE(Holds(Record(22), AsDword(7)));
+    EXPECT_TRUE(Holds(Record(27), AbsenceRecord));
+
+    EXPECT_TRUE(RestoreTuning(WindowsRelease::Windows2000, Choices(2, 0)).Complete);
+    EXPECT_TRUE(Everything() == before) << "a value is not as it was";
+}
+
+// Tuning applied by an earlier version, which kept the flag and the nine
+// backups only: Restore puts the nine back and deletes the others as the
+// answers shown select them, as that version did; a later run records
+// nothing it cannot tell from a tuned value.
+TEST_F(TuningCatalogueTest, TuningLeftByAnEarlierVersionIsRestoredAsItWas) {
+    const auto earlierVersionsTuning = [](WindowsRelease release, int connection) {
+        ClearCatalogue();
+        for (int b = 1; b <= 9; ++b)
+            Put(Original(b), Originals[b - 1]);
+        ApplyTuning(false, release, Choices(connection, 0));
+        ForgetRecords();
+    };
+    const std::set<int> nine = Union(Range(1, 5), Range(17, 20));
+
+    earlierVersionsTuning(WindowsRelease::WindowsServer2012, 2);
+    ApplyTuning(true, WindowsRelease::WindowsServer2012, Choices(0, 0));
+    for (int w = 1; w <= 34; ++w)
+        if (!HasBackup(w)) {
+            EXPECT_TRUE(Holds(Record(w), Absent)) << "record " << w;
+        }
+    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows8, Choices(0, 0)).Values, 9 + 24);
+    EXPECT_EQ(TunedRowsPresent(), Union(nine, {32}));
+    for (int b = 1; b <= 9; ++b)
+        EXPECT_TRUE(Holds(Original(b), Originals[b - 1])) << "row " << b;
+
+    earlierVersionsTuning(WindowsRelease::Windows8, 0);
+    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows2000, Choices(7, 0)).Values, 9 + 12);
+    EXPECT_EQ(TunedRowsPresent(), Union(Union(nine, Range(21, 31)), {33, 34}));
+}
+
 TEST_F(TuningCatalogueTest, RestoreWithoutUsableBackupsWritesDefaults) {
     ApplyTuning(true, WindowsRelease::Windows8, Choices(0, 1));
+    // Backups of another type are given back as they are; missing ones as the defaults.
     Put(Backup(1), AsSz(L""));
     Put(Backup(8), AsSz(L"5"));
     RestoreTuning(WindowsRelease::Windows8, Choices(0, 0));
     for (int b = 1; b <= 9; ++b) {
-        EXPECT_TRUE(Holds(Original(b), BackupDefaults[b - 1])) << "row " << b;
+        EXPECT_TRUE(Holds(Original(b), b == 1   ? AsSz(L"")
+                                       : b == 8 ? AsSz(L"5")
+                                                : BackupDefaults[b - 1]))
+            << "row " << b;
         EXPECT_TRUE(Holds(Backup(b), Absent)) << "backup " << b;
     }
 }
 
-TEST_F(TuningCatalogueTest, RestoreDeletesByTheChoicesShownWhenItRuns) {
-    for (int w = 22; w <= 31; ++w)
-        Put(Tuned(w), AsDword(7));
-    ApplyTuning(false, WindowsRelease::WindowsServer2012, Choices(2, 0));
-    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows8, Choices(0, 0)).Values, 24);
-    EXPECT_EQ(TunedRowsPresent(), Union(Union(Range(1, 5), Range(17, 20)), {32}));
-
-    ClearCatalogue();
-    ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
-    EXPECT_EQ(RestoreTuning(WindowsRelease::Windows2000, Choices(7, 0)).Values, 12);
-    EXPECT_EQ(TunedRowsPresent(), Union(Union(Range(1, 5), Range(17, 31)), {33, 34}));
-}
-
-TEST_F(TuningCatalogueTest, RestoreVersionRowsFollowTheCode) {
+TEST_F(TuningCatalogueTest, RestoreVersionRowsFollowTheCodeUnderAnEarlierVersionsTuning) {
     for (const VersionCase& v : VersionCases) {
         ClearCatalogue();
         ApplyTuning(false, WindowsRelease::Windows8, Choices(7, 0));
         ApplyTuning(true, WindowsRelease::WindowsServer2012, Choices(7, 0));
         ASSERT_EQ(TunedRowsPresent(), Union(Range(1, 21), {32, 33, 34}));
+        ForgetRecords();
 
         EXPECT_EQ(RestoreTuning(static_cast<WindowsRelease>(v.Code), Choices(7, 0)).Values,
-                  11 + static_cast<int>(v.Rows.size()));
-        std::set<int> left = Union(Range(1, 5), Range(17, 20));
+                  9 + 11 + static_cast<int>(v.Rows.size()));
+        std::set<int> left;
         for (int w : VersionRows)
             if (!v.Rows.count(w)) left.insert(w);
         EXPECT_EQ(TunedRowsPresent(), left) << "position " << v.Position;
@@ -429,7 +523,7 @@ TEST_F(TuningCatalogueTest, RestoreVersionRowsFollowTheCode) {
 TEST_F(TuningCatalogueTest, RestoreRemovesValuesButNeverAKey) {
     ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0));
     RestoreTuning(WindowsRelease::Windows8, Choices(0, 0));
-    EXPECT_EQ(TunedRowsPresent(), Union(Range(1, 5), Range(17, 20)));
+    EXPECT_EQ(TunedRowsPresent(), std::set<int>{});
     for (const Tuning::KeyRow& key : Tuning::KeyTable)
         EXPECT_TRUE(KeyExists(key.Hive == Tuning::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
                               key.Path))
@@ -450,11 +544,12 @@ const std::wstring FinishedText =
     std::wstring(L"The changes to the computer's gaming and internet performance settings have finished.") +
     RestartAdvice;
 const std::wstring ChangeIncompleteText =
-    std::wstring(L"Some of the computer's gaming and internet performance settings could not be changed.") +
+    std::wstring(L"Some of the computer's gaming and internet performance settings could not be changed. "
+                 L"Restore puts back the original values of those that were changed.") +
     RestartAdvice;
 const std::wstring ResetIncompleteText =
     std::wstring(L"Some of the computer's gaming and internet settings could not be restored. Hastrel keeps "
-                 L"their original values, so that Restore can be run again.") +
+                 L"its copy of their original values, so that Restore can be run again.") +
     RestartAdvice;
 constexpr UINT RestartPromptType = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2;
 
@@ -503,12 +598,6 @@ class TuningWithoutRights : public TuningCatalogueTest {
         form_->AfterConstruction();
         form_->Show();
         return *form_;
-    }
-    static std::vector<Stored> Everything() {
-        std::vector<Stored> values;
-        for (const Place& p : Touched())
-            values.push_back(Read(p));
-        return values;
     }
     // The run showed Count boxes, the last one this text with the main window's title.
     static testing::AssertionResult LastOfBoxes(size_t count, const std::wstring& text, UINT type) {
@@ -602,6 +691,67 @@ TEST_F(TuningWithoutRights, OptimizeNowThatCannotWriteATunedValueSaysSoAndStaysR
     EXPECT_TRUE(Holds(Original(1), AsSz(L"1"))) << "the values it could write are tuned";
     EXPECT_TRUE(Holds(Original(8), Originals[7]));
     EXPECT_TRUE(window.RestoreButton->Enabled());
+}
+
+// --- Keys with unusual rights ---
+
+HKEY RootOf(const Tuning::KeyRow& key) {
+    return key.Hive == Tuning::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
+
+std::vector<Stored> WindowsValues() {
+    std::vector<Stored> values;
+    for (int w = 1; w <= static_cast<int>(std::size(Tuning::TunedValueTable)); ++w)
+        values.push_back(Read(Tuned(w)));
+    return values;
+}
+
+// An original that cannot be read cannot be kept, and nothing is overwritten:
+// neither where nothing may be read nor where only writing is allowed. The
+// same holds where the applied flag cannot be read.
+TEST_F(TuningCatalogueTest, AnOriginalThatCannotBeReadStopsTheRunBeforeAnyChange) {
+    for (int b = 1; b <= 9; ++b)
+        Put(Original(b), Originals[b - 1]);
+    Put(Tuned(16), AsDword(2));
+    const std::vector<Stored> before = WindowsValues();
+    const Tuning::KeyRow& metrics = KeyRowOf(Tuning::Key::WindowMetrics);
+    const Tuning::KeyRow& messenger = KeyRowOf(Tuning::Key::Messenger);
+    const std::pair<HKEY, std::wstring> keys[] = {{RootOf(metrics), metrics.Path},
+                                                  {RootOf(messenger), messenger.Path},
+                                                  {ProductKeyRoot, ProductKeyPath}};
+    for (const wchar_t* sddl : {L"D:P", L"D:P(A;;0x20006;;;WD)"})
+        for (const auto& [root, path] : keys) {
+            {
+                testreg::KeySecurity locked(root, path, sddl);
+                ASSERT_TRUE(locked.Applied());
+                const TuningRun run = ApplyTuning(ReadAppliedFlag(), WindowsRelease::Windows8, Choices(0, 0));
+                EXPECT_FALSE(run.Complete);
+                EXPECT_EQ(run.Values, 0);
+            }
+            EXPECT_FALSE(ReadAppliedFlag());
+            EXPECT_TRUE(WindowsValues() == before) << Narrow(path) << ": a value changed";
+        }
+}
+
+// Setting and deleting values needs no more than the right to set them.
+TEST_F(TuningCatalogueTest, RestoreFinishesOnKeysThatGrantReadingAndWritingOnly) {
+    for (int b = 1; b <= 9; ++b)
+        Put(Original(b), Originals[b - 1]);
+    Put(Tuned(16), AsDword(2));
+    const std::vector<Stored> before = Everything();
+    ASSERT_TRUE(ApplyTuning(false, WindowsRelease::Windows8, Choices(0, 0)).Complete);
+    {
+        const wchar_t readAndWrite[] = L"D:P(A;;0x2001F;;;WD)";
+        testreg::KeySecurity product(ProductKeyRoot, ProductKeyPath, readAndWrite);
+        testreg::KeySecurity records(ProductKeyRoot, OriginalsKeyPath(), readAndWrite);
+        const Tuning::KeyRow& tcpip = KeyRowOf(Tuning::Key::TcpipParameters);
+        testreg::KeySecurity windows(RootOf(tcpip), tcpip.Path, readAndWrite);
+        const Tuning::KeyRow& messenger = KeyRowOf(Tuning::Key::Messenger);
+        testreg::KeySecurity service(RootOf(messenger), messenger.Path, readAndWrite);
+        ASSERT_TRUE(product.Applied() && records.Applied() && windows.Applied() && service.Applied());
+        EXPECT_TRUE(RestoreTuning(WindowsRelease::Windows8, Choices(0, 0)).Complete);
+    }
+    EXPECT_TRUE(Everything() == before) << "a value is not as it was";
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "app/TuningCatalogue.h"
 #include "support/AppDriver.h"
 #include "support/TestRegistry.h"
 
@@ -56,29 +57,37 @@ class TuningEndToEnd : public testing::Test {
         ASSERT_EQ(driver::CountWindows(L"TKVMainForm"), 0) << "another Hastrel is running";
         driver::ClearProductKey();
         ClearTunedValues();
-        // Windows values as they stood before any tuning.
+        // Windows values as they stood before any tuning; the other tuned
+        // values do not exist.
         testreg::SetString(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate", L"0");
         testreg::SetDword(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime", 12345);
         testreg::SetDword(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPerServer", 6);
         testreg::SetDword(HKEY_LOCAL_MACHINE, Messenger, L"Start", 3);
+        testreg::SetDword(HKEY_LOCAL_MACHINE, CrashControl, L"SendAlert", 0);
+        testreg::SetDword(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL", 128);
     }
     void TearDown() override {
         if (app_) app_.Kill();
         driver::ClearProductKey();
         ClearTunedValues();
+        PutTunedValuesBack();
     }
-    static void ClearTunedValues() {
-        testreg::DeleteValue(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate");
-        testreg::DeleteValue(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime");
-        testreg::DeleteValue(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveInterval");
-        testreg::DeleteValue(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL");
-        testreg::DeleteValue(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPerServer");
-        testreg::DeleteValue(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPer1_0Server");
-        testreg::DeleteValue(HKEY_LOCAL_MACHINE, SessionManager, L"EnablePrefetcher");
-        testreg::DeleteValue(HKEY_LOCAL_MACHINE, SessionManager, L"AutoChkTimeOut");
-        testreg::DeleteValue(HKEY_LOCAL_MACHINE, Dfrg, L"Enable");
-        testreg::DeleteValue(HKEY_CURRENT_USER, Desktop, L"SmoothScroll");
-        testreg::DeleteValue(HKEY_LOCAL_MACHINE, Messenger, L"Start");
+    // Every value of the catalogue starts absent, and is as it was afterwards.
+    void ClearTunedValues() {
+        const bool saving = saved_.empty();
+        for (const Tuning::TunedValueRow& row : Tuning::TunedValueTable) {
+            const Tuning::KeyRow& key = Tuning::KeyTable[static_cast<size_t>(row.Place)];
+            const HKEY root = key.Hive == Tuning::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+            const std::wstring path = std::wstring(key.Path).substr(1);
+            if (saving) saved_.push_back({root, path, row.Name, testreg::Get(root, path, row.Name)});
+            testreg::DeleteValue(root, path, row.Name);
+        }
+    }
+    void PutTunedValuesBack() {
+        for (const SavedValue& v : saved_)
+            if (v.Value)
+                testreg::Set(v.Root, v.Path, v.Name, v.Value->type, v.Value->data.data(),
+                             static_cast<DWORD>(v.Value->data.size()));
     }
 
     HWND Launch() {
@@ -161,6 +170,15 @@ class TuningEndToEnd : public testing::Test {
 
     driver::Process app_;
     HWND main_ = nullptr;
+
+  private:
+    struct SavedValue {
+        HKEY Root;
+        std::wstring Path;
+        std::wstring Name;
+        std::optional<testreg::Value> Value;
+    };
+    std::vector<SavedValue> saved_;
 };
 
 TEST_F(TuningEndToEnd, OptimizeThenRestoreThenStartAgain) {
@@ -185,8 +203,11 @@ TEST_F(TuningEndToEnd, OptimizeThenRestoreThenStartAgain) {
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Product, L"MinAnimate"), L"0");
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"KeepAliveTime"), 12345u);
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"MaxConnectionsPerServer"), 6u);
-    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"KeepAliveInterval"), 1000u)
-        << "a missing value backs up as its default";
+    auto absent = testreg::Get(HKEY_LOCAL_MACHINE, Product, L"KeepAliveInterval");
+    ASSERT_TRUE(absent) << "a value that did not exist is recorded as such";
+    EXPECT_EQ(absent->type, static_cast<DWORD>(REG_NONE));
+    EXPECT_TRUE(absent->data.empty());
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product + L"\\Originals", L"DefaultTTL"), 128u);
     EXPECT_EQ(Text(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate"), L"1");
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime"), 7200000u);
     EXPECT_EQ(Dword(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPerServer"), 8u);
@@ -223,15 +244,20 @@ TEST_F(TuningEndToEnd, OptimizeThenRestoreThenStartAgain) {
     EXPECT_EQ(Text(HKEY_CURRENT_USER, WindowMetrics, L"MinAnimate"), L"0");
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveTime"), 12345u);
     EXPECT_EQ(Dword(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPerServer"), 6u);
-    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL"));
-    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Messenger, L"Start"))
-        << "values without a backup are deleted";
+    // Every value is as it was: those that existed with their data, the others gone.
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL"), 128u);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Messenger, L"Start"), 3u);
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, CrashControl, L"SendAlert"), 0u);
+    EXPECT_FALSE(testreg::Get(HKEY_CURRENT_USER, InternetSettings, L"MaxConnectionsPer1_0Server"));
+    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Tcpip, L"KeepAliveInterval"));
+    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Tcpip, L"EnablePMTUBHDetect"));
     EXPECT_FALSE(testreg::Get(HKEY_CURRENT_USER, Desktop, L"SmoothScroll"));
     EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Dfrg, L"Enable"));
     EXPECT_TRUE(testreg::KeyExists(HKEY_LOCAL_MACHINE, Dfrg)) << "a delete never removes a key";
     for (const wchar_t* gone : {L"Restore", L"MinAnimate", L"KeepAliveTime", L"MaxConnectionsPerServer"})
         EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Product, gone))
             << testing::PrintToString(std::wstring(gone));
+    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Product + L"\\Originals", L"DefaultTTL"));
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"InternetType"), 0u);
     EXPECT_TRUE(testreg::Get(HKEY_LOCAL_MACHINE, Product, L"InstalledDate"));
     CloseProgram();
@@ -264,8 +290,7 @@ TEST_F(TuningEndToEnd, AnOptimizeCutShortKeepsTheOriginalsForTheNextRun) {
     EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, Product, L"MinAnimate"), L"0")
         << "the next run backs up the originals";
     EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Product, L"KeepAliveTime"), 12345u);
-    EXPECT_FALSE(testreg::Get(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL"))
-        << "dial-up writes no broadband values";
+    EXPECT_EQ(Dword(HKEY_LOCAL_MACHINE, Tcpip, L"DefaultTTL"), 128u) << "dial-up writes no broadband values";
     CloseProgram();
 }
 

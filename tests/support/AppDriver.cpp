@@ -244,6 +244,7 @@ void ClearProductKey() {
           L"Win32PrioritySeparation", L"AutoReboot", L"MaxConnectionsPerServer",
           L"MaxConnectionsPer1_0Server", L"KeepAliveTime", L"KeepAliveInterval"})
         testreg::DeleteValue(HKEY_LOCAL_MACHINE, key, name);
+    testreg::DeleteTree(HKEY_LOCAL_MACHINE, key + L"\\Originals");
 }
 
 } // namespace driver

@@ -9,7 +9,9 @@
 namespace testreg {
 
 namespace {
-std::wstring Relative(const std::wstring& path) { return !path.empty() && path[0] == L'\\' ? path.substr(1) : path; }
+std::wstring Relative(const std::wstring& path) {
+    return !path.empty() && path[0] == L'\\' ? path.substr(1) : path;
+}
 } // namespace
 
 std::wstring Value::Text() const {
@@ -25,17 +27,18 @@ uint32_t Value::Dword() const {
     return v;
 }
 
-void Set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data, DWORD size,
-         REGSAM view) {
+void Set(HKEY root, const std::wstring& path, const std::wstring& name, DWORD type, const void* data,
+         DWORD size, REGSAM view) {
     UniqueRegKey key;
-    if (RegCreateKeyExW(root, Relative(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr, key.receive(),
-                        nullptr) == ERROR_SUCCESS)
+    if (RegCreateKeyExW(root, Relative(path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view, nullptr,
+                        key.receive(), nullptr) == ERROR_SUCCESS)
         RegSetValueExW(key.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
 }
 
 void SetString(HKEY root, const std::wstring& path, const std::wstring& name, const std::wstring& text,
                REGSAM view) {
-    Set(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)), view);
+    Set(root, path, name, REG_SZ, text.c_str(), static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)),
+        view);
 }
 
 void SetDword(HKEY root, const std::wstring& path, const std::wstring& name, uint32_t value, REGSAM view) {
@@ -75,14 +78,16 @@ void DeleteTree(HKEY root, const std::wstring& path, REGSAM view) {
     for (;;) {
         wchar_t child[256];
         DWORD len = 256;
-        if (RegEnumKeyExW(key.get(), 0, child, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        if (RegEnumKeyExW(key.get(), 0, child, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
         std::wstring sub = rel;
         if (!sub.empty() && sub.back() != L'\\') sub += L'\\';
         DeleteTree(root, sub + child, view);
     }
     key.reset();
     std::wstring trimmed = rel;
-    while (!trimmed.empty() && trimmed.back() == L'\\') trimmed.pop_back();
+    while (!trimmed.empty() && trimmed.back() == L'\\')
+        trimmed.pop_back();
     RegDeleteKeyExW(root, trimmed.c_str(), view, 0);
 }
 
@@ -98,7 +103,7 @@ bool SetDacl(HKEY key, const wchar_t* sddl) {
 }
 } // namespace
 
-ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& path, REGSAM view) {
+KeySecurity::KeySecurity(HKEY root, const std::wstring& path, const wchar_t* sddl, REGSAM view) {
     // The handle keeps the right to give the key its security back.
     if (RegCreateKeyExW(root, Relative(path).c_str(), 0, nullptr, 0, READ_CONTROL | WRITE_DAC | view, nullptr,
                         key_.receive(), nullptr) != ERROR_SUCCESS)
@@ -109,17 +114,21 @@ ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& path, REGSAM view) {
     if (size == 0 ||
         RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS)
         saved_.clear();
-    applied_ = SetDacl(key_.get(), L"D:P(A;;KR;;;WD)");
-    UniqueRegKey probe;
-    applied_ = applied_ && RegOpenKeyExW(root, Relative(path).c_str(), 0, KEY_SET_VALUE | view,
-                                         probe.receive()) == ERROR_ACCESS_DENIED;
+    applied_ = SetDacl(key_.get(), sddl);
 }
 
-ReadOnlyKey::~ReadOnlyKey() {
+KeySecurity::~KeySecurity() {
     if (!key_) return;
     if (saved_.empty() ||
         RegSetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, saved_.data()) != ERROR_SUCCESS)
         SetDacl(key_.get(), L"D:P(A;;KA;;;WD)");
+}
+
+ReadOnlyKey::ReadOnlyKey(HKEY root, const std::wstring& path, REGSAM view)
+    : KeySecurity(root, path, L"D:P(A;;KR;;;WD)", view) {
+    UniqueRegKey probe;
+    applied_ = applied_ && RegOpenKeyExW(root, Relative(path).c_str(), 0, KEY_SET_VALUE | view,
+                                         probe.receive()) == ERROR_ACCESS_DENIED;
 }
 
 } // namespace testreg
