@@ -210,17 +210,20 @@ bool KeepOriginals(bool appliedBefore, const std::vector<const TunedValueRow*>& 
 }
 
 // Puts a value back as its record has it: the same type and bytes, or gone.
-bool PutBack(const KeyRow& key, const wchar_t* name, const RegValue& record) {
-    if (RecordsAbsence(record)) return DeleteRegValue(RootKey(key.Hive), key.Path, name, false);
-    return WriteRegValue(RootKey(key.Hive), key.Path, name, record, false);
+// No answer where it has no record.
+std::optional<bool> PutBack(const TunedValueRow& row) {
+    const std::optional<RegValue> record = ReadRecord(row);
+    if (!record) return false;
+    if (!record->Exists) return std::nullopt;
+    const KeyRow& key = KeyOf(row.Place);
+    if (RecordsAbsence(*record)) return DeleteRegValue(RootKey(key.Hive), key.Path, row.Name, false);
+    return WriteRegValue(RootKey(key.Hive), key.Path, row.Name, *record, false);
 }
 
 // One of the nine, from its backup; without one (removed by hand), the row's default.
 bool WriteBack(const BackupRow& row) {
+    if (const std::optional<bool> done = PutBack(TunedValueTable[TwinOf(row) - 1])) return *done;
     const KeyRow& key = KeyOf(row.Place);
-    const std::optional<RegValue> record = ReadRegValue(ProductKeyRoot, ProductKeyPath, row.Name, false);
-    if (!record) return false;
-    if (record->Exists) return PutBack(key, row.Name, *record);
     if (row.Default.Type == ValueType::String)
         return WriteRegString(RootKey(key.Hive), key.Path, row.Name, row.Default.Text, false);
     return WriteRegInteger(RootKey(key.Hive), key.Path, row.Name, row.Default.Number, false);
@@ -233,15 +236,10 @@ bool WriteBack(const BackupRow& row) {
 // there is nothing to do.
 std::optional<bool> RestoreWithoutBackup(const TunedValueRow& row, bool recordsKept,
                                          const std::function<bool()>& selected) {
+    if (recordsKept) return PutBack(row);
+    if (!selected()) return std::nullopt;
     const KeyRow& key = KeyOf(row.Place);
-    if (!recordsKept) {
-        if (!selected()) return std::nullopt;
-        return DeleteRegValue(RootKey(key.Hive), key.Path, row.Name, false);
-    }
-    const std::optional<RegValue> record = ReadRecord(row);
-    if (!record) return false;
-    if (!record->Exists) return std::nullopt;
-    return PutBack(key, row.Name, *record);
+    return DeleteRegValue(RootKey(key.Hive), key.Path, row.Name, false);
 }
 
 bool WriteTuned(const TunedValueRow& row, int32_t number) {

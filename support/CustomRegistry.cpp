@@ -59,13 +59,6 @@ bool SetBytes(HKEY root, const std::wstring& key, const std::wstring& name, DWOR
            SetValue(root, key, name, type, count ? data : &none, static_cast<DWORD>(count), use64BitView);
 }
 
-// The key can be read and holds no value of that name.
-bool KnownAbsent(HKEY root, const std::wstring& key, const std::wstring& name, bool use64BitView) {
-    UniqueRegKey k = OpenExisting(root, key, Mask(ReadAccess, use64BitView));
-    return k && RegQueryValueExW(k.get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) ==
-                    ERROR_FILE_NOT_FOUND;
-}
-
 // The value's type and all of its bytes; the registry's answer otherwise.
 LONG QueryWhole(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYTE>& data) {
     DWORD size = 0;
@@ -87,13 +80,10 @@ LONG QueryWhole(HKEY key, const std::wstring& name, DWORD& type, std::vector<BYT
 // another type, longer data) is no value at all.
 std::optional<int32_t> QueryDword(HKEY root, const std::wstring& key, const std::wstring& name,
                                   bool use64BitView) {
-    UniqueRegKey k = OpenExisting(root, key, Mask(ReadAccess, use64BitView));
-    if (!k) return std::nullopt;
-    DWORD type = 0, size = sizeof(DWORD), value = 0;
-    if (RegQueryValueExW(k.get(), name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(&value), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_DWORD)
-        return std::nullopt;
+    const std::optional<RegValue> v = ReadRegValue(root, key, name, use64BitView);
+    if (!v || !v->Exists || v->Type != REG_DWORD || v->Data.size() > sizeof(DWORD)) return std::nullopt;
+    DWORD value = 0;
+    if (!v->Data.empty()) memcpy(&value, v->Data.data(), v->Data.size());
     return static_cast<int32_t>(value);
 }
 
@@ -112,13 +102,9 @@ REGSAM RegistryViewAccess(REGSAM Access, bool Use64BitView) {
 std::wstring ReadRegString(HKEY Root, const std::wstring& Key, const std::wstring& Name,
                            const std::wstring& Default, bool Use64BitView) {
     try {
-        UniqueRegKey k = OpenExisting(Root, Key, Mask(ReadAccess, Use64BitView));
-        if (!k) return Default;
-        DWORD type = 0;
-        std::vector<BYTE> data;
-        if (QueryWhole(k.get(), Name, type, data) != ERROR_SUCCESS ||
-            (type != REG_SZ && type != REG_EXPAND_SZ))
-            return Default;
+        const std::optional<RegValue> v = ReadRegValue(Root, Key, Name, Use64BitView);
+        if (!v || !v->Exists || (v->Type != REG_SZ && v->Type != REG_EXPAND_SZ)) return Default;
+        const std::vector<uint8_t>& data = v->Data;
         std::wstring text(data.size() / sizeof(wchar_t), L'\0');
         if (!text.empty()) memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
         const size_t nul = text.find(L'\0');
@@ -216,7 +202,10 @@ bool DeleteRegValue(HKEY Root, const std::wstring& Key, const std::wstring& Name
         UniqueRegKey k = OpenExisting(Root, Key, Mask(WriteAccess, Use64BitView), &opened);
         if (opened == ERROR_FILE_NOT_FOUND) return true;
         // A key that may be read but not changed still shows whether there is anything to delete.
-        if (!k) return KnownAbsent(Root, Key, Name, Use64BitView);
+        if (!k) {
+            const std::optional<RegValue> value = ReadRegValue(Root, Key, Name, Use64BitView);
+            return value && !value->Exists;
+        }
         const LONG rc = RegDeleteValueW(k.get(), Name.c_str());
         return rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND;
     } catch (...) {

@@ -101,9 +101,12 @@ testing::AssertionResult Holds(const Place& p, const Stored& expected) {
                                        << ", type " << actual.Type << ", " << actual.Data.size() << " bytes";
 }
 
+HKEY RootOf(const Tuning::KeyRow& key) {
+    return key.Hive == Tuning::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
+}
 Place At(Tuning::Key id, const std::wstring& name) {
     const Tuning::KeyRow& key = Tuning::KeyTable[static_cast<size_t>(id)];
-    return {key.Hive == Tuning::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, key.Path, name};
+    return {RootOf(key), key.Path, name};
 }
 Place Tuned(int row) {
     return At(Tuning::TunedValueTable[row - 1].Place, Tuning::TunedValueTable[row - 1].Name);
@@ -117,9 +120,12 @@ Place Product(const std::wstring& name) {
 Place Backup(int backupRow) {
     return Product(Tuning::BackupTable[backupRow - 1].Name);
 }
-// The rows whose originals are kept in the Originals subkey.
+// Whether a tuned row's original is kept among the backups, not in the Originals subkey.
 bool HasBackup(int row) {
-    return (row >= 1 && row <= 5) || (row >= 17 && row <= 20);
+    const Tuning::TunedValueRow& tuned = Tuning::TunedValueTable[row - 1];
+    for (const Tuning::BackupRow& backup : Tuning::BackupTable)
+        if (backup.Place == tuned.Place && std::wstring(backup.Name) == tuned.Name) return true;
+    return false;
 }
 Place Record(int row) {
     return {ProductKeyRoot, OriginalsKeyPath(), Tuning::TunedValueTable[row - 1].Name};
@@ -525,9 +531,7 @@ TEST_F(TuningCatalogueTest, RestoreRemovesValuesButNeverAKey) {
     RestoreTuning(WindowsRelease::Windows8, Choices(0, 0));
     EXPECT_EQ(TunedRowsPresent(), std::set<int>{});
     for (const Tuning::KeyRow& key : Tuning::KeyTable)
-        EXPECT_TRUE(KeyExists(key.Hive == Tuning::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
-                              key.Path))
-            << Narrow(key.Path);
+        EXPECT_TRUE(KeyExists(RootOf(key), key.Path)) << Narrow(key.Path);
     EXPECT_TRUE(KeyExists(ProductKeyRoot, ProductKeyPath));
 }
 
@@ -694,10 +698,6 @@ TEST_F(TuningWithoutRights, OptimizeNowThatCannotWriteATunedValueSaysSoAndStaysR
 }
 
 // --- Keys with unusual rights ---
-
-HKEY RootOf(const Tuning::KeyRow& key) {
-    return key.Hive == Tuning::Root::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE;
-}
 
 std::vector<Stored> WindowsValues() {
     std::vector<Stored> values;
